@@ -1,0 +1,257 @@
+// ravelin-cli: the scripting face of the editor. Loads a channel database with one importer and
+// writes it with one exporter, prints it, or writes the built-in sample.
+
+#include "access/AccessDummy.h"
+#include "access/LastError.h"
+#include "access/MessageSink.h"
+#include "cli/Dump.h"
+#include "cli/Formats.h"
+#include "db/ProgDb.h"
+#include "platform/CodePage.h"
+#include "platform/FileIO.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+const int EXIT_OK = 0;
+const int EXIT_FAILED = 1;
+const int EXIT_USAGE = 2;
+
+const char* USAGE = "Usage:\n"
+                    "  ravelin-cli info INPUT [--from FMT]\n"
+                    "  ravelin-cli dump INPUT [--from FMT]\n"
+                    "  ravelin-cli convert INPUT OUTPUT [--from FMT] [--to FMT]\n"
+                    "  ravelin-cli sample OUTPUT [--to FMT]\n"
+                    "\n"
+                    "Options (anywhere after the command):\n"
+                    "  --from FMT      format of INPUT (default: from its extension)\n"
+                    "  --to FMT        format of OUTPUT (default: from its extension)\n"
+                    "  --codepage N    code page of record names (default: from the locale)\n"
+                    "  --help          this text\n";
+
+class CStderrSink : public IMessageSink
+{
+public:
+    void ShowMessage(const std::string& strText, const std::string& strCaption, Icon) override
+    {
+        std::cerr << strCaption << ": " << strText << "\n";
+    }
+};
+
+struct Args
+{
+    std::string strCommand;
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> options;
+};
+
+int UsageError(const std::string& strMessage)
+{
+    std::cerr << "ravelin-cli: " << strMessage << "\n\n" << USAGE;
+    return EXIT_USAGE;
+}
+
+std::string FormatList(bool bInput)
+{
+    std::string s;
+    for (const CliFormat& f : CliFormats()) {
+        if (bInput ? !f.makeIn : !f.makeOut)
+            continue;
+        if (!s.empty())
+            s += ", ";
+        s += f.strName;
+    }
+    return s;
+}
+
+// Picks the format of a file from --from/--to or its extension. Null after printing a usage error.
+const CliFormat* ResolveFormat(const Args& args, const char* pszOption, const std::string& strPath, bool bInput,
+                               int& nExit)
+{
+    const CliFormat* pFormat = nullptr;
+    auto it = args.options.find(pszOption);
+    if (it != args.options.end()) {
+        pFormat = FindFormatByName(it->second);
+        if (!pFormat) {
+            nExit = UsageError("unknown format '" + it->second + "' (known: " + FormatList(bInput) + ")");
+            return nullptr;
+        }
+    } else {
+        pFormat = FindFormatByPath(strPath);
+        if (!pFormat) {
+            nExit = UsageError("cannot tell the format of '" + strPath + "' from its extension; give " +
+                               pszOption + " (one of: " + FormatList(bInput) + ")");
+            return nullptr;
+        }
+    }
+    if (bInput ? !pFormat->makeIn : !pFormat->makeOut) {
+        nExit = UsageError("format '" + pFormat->strName + "' cannot be " + (bInput ? "read" : "written") +
+                           " (" + (bInput ? "readable" : "writable") + ": " + FormatList(bInput) + ")");
+        return nullptr;
+    }
+    return pFormat;
+}
+
+// The caller's report of a failed load or save: the stored message, or "Unknown Error!".
+void ReportFailure(const char* pszCaption)
+{
+    if (HasLastError()) {
+        std::cerr << pszCaption << ": " << GetLastErrorMsg() << "\n";
+        ClearLastError();
+    } else {
+        std::cerr << pszCaption << ": Unknown Error!\n";
+    }
+}
+
+int Load(const Args& args, const std::string& strPath, CliContext& ctx, CProgDb& db)
+{
+    int nExit = EXIT_OK;
+    const CliFormat* pFormat = ResolveFormat(args, "--from", strPath, true, nExit);
+    if (!pFormat)
+        return nExit;
+    if (!FileExists(strPath)) {
+        std::cerr << "ravelin-cli: no such file: " << strPath << "\n";
+        return EXIT_FAILED;
+    }
+    std::unique_ptr<CAccessIn> pIn = pFormat->makeIn(ctx);
+    db.Clear();
+    if (!pIn->LoadDb(strPath, &db)) {
+        ReportFailure("Load Error");
+        return EXIT_FAILED;
+    }
+    return EXIT_OK;
+}
+
+int Save(const Args& args, const std::string& strPath, CliContext& ctx, CProgDb& db)
+{
+    int nExit = EXIT_OK;
+    const CliFormat* pFormat = ResolveFormat(args, "--to", strPath, false, nExit);
+    if (!pFormat)
+        return nExit;
+    if (db.IsEmpty()) {
+        std::cerr << "Empty: No data to save!\n";
+        return EXIT_FAILED;
+    }
+    std::unique_ptr<CAccessOut> pOut = pFormat->makeOut(ctx);
+    if (!pOut->SaveDb(strPath, &db)) {
+        ReportFailure("Save Error");
+        return EXIT_FAILED;
+    }
+    return EXIT_OK;
+}
+
+bool ParseArgs(int argc, char** argv, Args& args, int& nExit)
+{
+    static const std::map<std::string, bool> known = {
+        {"--from", true}, {"--to", true}, {"--codepage", true}, {"--help", false}};
+    for (int i = 2; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
+            std::string strValue;
+            bool bInline = false;
+            size_t eq = a.find('=');
+            if (eq != std::string::npos) {
+                strValue = a.substr(eq + 1);
+                a = a.substr(0, eq);
+                bInline = true;
+            }
+            auto it = known.find(a);
+            if (it == known.end()) {
+                nExit = UsageError("unknown option '" + a + "'");
+                return false;
+            }
+            if (it->second && !bInline) {
+                if (i + 1 >= argc) {
+                    nExit = UsageError("option " + a + " needs a value");
+                    return false;
+                }
+                strValue = argv[++i];
+            }
+            args.options[a] = strValue;
+        } else {
+            args.positional.push_back(a);
+        }
+    }
+    return true;
+}
+
+bool ApplyCodePage(const Args& args, int& nExit)
+{
+    auto it = args.options.find("--codepage");
+    if (it == args.options.end())
+        return true;
+    char* pEnd = nullptr;
+    unsigned long n = std::strtoul(it->second.c_str(), &pEnd, 10);
+    if (it->second.empty() || *pEnd != '\0' || n == 0 || n > 65535 || !CodePage::IsSupported(n)) {
+        nExit = UsageError("unsupported code page '" + it->second + "'");
+        return false;
+    }
+    CodePage::SetAnsiCodePage(static_cast<uint32_t>(n));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return UsageError("no command given");
+    Args args;
+    args.strCommand = argv[1];
+    if (args.strCommand == "--help" || args.strCommand == "-h" || args.strCommand == "help") {
+        std::cout << USAGE;
+        return EXIT_OK;
+    }
+    int nExit = EXIT_OK;
+    if (!ParseArgs(argc, argv, args, nExit))
+        return nExit;
+    if (args.options.count("--help")) {
+        std::cout << USAGE;
+        return EXIT_OK;
+    }
+    if (!ApplyCodePage(args, nExit))
+        return nExit;
+
+    CStderrSink sink;
+    CliContext ctx;
+    ctx.pSink = &sink;
+    CProgDb db;
+    const std::string& cmd = args.strCommand;
+    const size_t nPos = args.positional.size();
+
+    if (cmd == "info" || cmd == "dump") {
+        if (nPos != 1)
+            return UsageError(cmd + " takes one INPUT");
+        if ((nExit = Load(args, args.positional[0], ctx, db)) != EXIT_OK)
+            return nExit;
+        if (cmd == "info") {
+            std::cout << "satellites: " << db.GetSatList().GetCount() << "\n"
+                      << "transponders: " << db.GetTpList().GetCount() << "\n"
+                      << "programs: " << db.GetProgList().GetCount() << "\n";
+        } else {
+            std::cout << DumpJson(db, CodePage::GetAnsiCodePage());
+        }
+        return EXIT_OK;
+    }
+    if (cmd == "convert") {
+        if (nPos != 2)
+            return UsageError("convert takes INPUT and OUTPUT");
+        if ((nExit = Load(args, args.positional[0], ctx, db)) != EXIT_OK)
+            return nExit;
+        return Save(args, args.positional[1], ctx, db);
+    }
+    if (cmd == "sample") {
+        if (nPos != 1)
+            return UsageError("sample takes one OUTPUT");
+        CAccessDummyIn sample;
+        sample.LoadDb("", &db);
+        return Save(args, args.positional[0], ctx, db);
+    }
+    return UsageError("unknown command '" + cmd + "'");
+}

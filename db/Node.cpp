@@ -1,0 +1,75 @@
+#include "db/Node.h"
+
+#include "db/ProgDb.h"
+
+#include <cstring>
+
+std::string GetNameField(const uint8_t* pField, size_t nLen)
+{
+    size_t n = 0;
+    while (n < nLen && pField[n] != 0)
+        ++n;
+    return std::string(reinterpret_cast<const char*>(pField), n);
+}
+
+void SetNameField(uint8_t* pField, size_t nLen, const std::string& strName)
+{
+    std::memset(pField, 0, nLen);
+    std::memcpy(pField, strName.data(), strName.size() < nLen ? strName.size() : nLen);
+}
+
+CNode::CNode(int32_t nType, int32_t nId, int32_t nParentId) : m_nId(nId), m_nParentId(nParentId), m_nType(nType)
+{
+}
+
+CNode::~CNode() = default;
+
+void CNode::SetId(int32_t nId)
+{
+    if (nId == m_nId)
+        return;
+    m_nId = nId;
+    if (m_pOwner)
+        m_pOwner->OnIdChanged();
+}
+
+CSatNode::CSatNode(int32_t nSelect, int32_t nId, int32_t nParentId)
+    : CNode(NODE_SAT, nId, nParentId), m_record(), m_nSelect(nSelect)
+{
+    std::memset(&m_record, 0, sizeof m_record);
+}
+
+CTpNode::CTpNode(int32_t nId, int32_t nParentId) : CNode(NODE_TP, nId, nParentId), m_record()
+{
+    std::memset(&m_record, 0, sizeof m_record);
+}
+
+CProgNode::CProgNode(int32_t nId, int32_t nParentId) : CNode(NODE_PROG, nId, nParentId), m_record()
+{
+    std::memset(&m_record, 0, sizeof m_record);
+}
+
+int LnbFreqToIndex(uint32_t nFreq)
+{
+    for (int i = 0; i < LNB_FREQ_COUNT; ++i)
+        if (LnbFreqTable[i] == nFreq)
+            return i;
+    return -1;
+}
+
+uint32_t LnbIndexToFreq(uint32_t nIndex)
+{
+    return nIndex < static_cast<uint32_t>(LNB_FREQ_COUNT) ? LnbFreqTable[nIndex] : LnbFreqTable[0];
+}
+
+const char* PolarName(uint32_t nPolar)
+{
+    return nPolar != 0 ? "V" : "H";
+}
+
+bool IsSameTp(const TpRecord& a, const TpRecord& b)
+{
+    return a.Get(TpField::SymbolRate) == b.Get(TpField::SymbolRate) &&
+           a.Get(TpField::Polar) == b.Get(TpField::Polar) &&
+           a.Get(TpField::Frequency) == b.Get(TpField::Frequency);
+}
