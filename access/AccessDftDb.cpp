@@ -5,6 +5,7 @@
 #include "platform/FileIO.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,6 +26,18 @@ bool CanUpdate(const std::string& strPath)
     const bool bRegular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     ::close(fd);
     return bRegular;
+}
+
+// The file a path names after following symbolic links: the new image replaces that file, so a
+// link the user chose keeps pointing at it.
+std::string ResolvedPath(const std::string& strPath)
+{
+    char* pszReal = ::realpath(strPath.c_str(), nullptr);
+    if (!pszReal)
+        return strPath;
+    std::string strReal = pszReal;
+    std::free(pszReal);
+    return strReal;
 }
 
 } // namespace
@@ -87,7 +100,7 @@ bool CAccessDftDbOut::SaveDb(const std::string& strPath, CProgDb* pDb)
     if (!MergeImage(image, pDb))
         return false;
     std::string strError;
-    switch (WriteFileAtomic(strPath, image.data(), image.size(), strError)) {
+    switch (WriteFileAtomic(ResolvedPath(strPath), image.data(), image.size(), strError)) {
     case WriteResult::Ok:
         return true;
     case WriteResult::CreateFailed:

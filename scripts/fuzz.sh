@@ -28,14 +28,15 @@ mkdir -p "$artifacts"
 for h in "${harnesses[@]}"; do
     corpus="$build/fuzz/corpus/$h"
     mkdir -p "$corpus"
+    log="$build/fuzz/$h.log"
     echo "== $h (${seconds}s)"
     # New inputs go to the corpus folder; the generated seeds are only read.
-    "$build/fuzz/$h" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-        -artifact_prefix="$artifacts/$h-" "$corpus" "$build/fuzz/seeds/$h" 2>&1 | tail -n 20
-    status=${PIPESTATUS[0]}
-    if [ "$status" -ne 0 ]; then
-        echo "fuzz: $h found a problem (exit $status); see $artifacts" >&2
+    if ! "$build/fuzz/$h" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+        -artifact_prefix="$artifacts/$h-" "$corpus" "$build/fuzz/seeds/$h" >"$log" 2>&1; then
+        tail -n 60 "$log"
+        echo "fuzz: $h found a problem; the input is in $artifacts, the whole log in $log" >&2
         exit 1
     fi
+    grep -E '^stat::(number_of_executed_units|average_exec_per_sec|new_units_added)' "$log" || true
 done
 echo "fuzz: all harnesses ran clean"

@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -222,6 +224,27 @@ TEST_F(DftDbTest, FileMergeReplacesTheImageWholeAndLeavesNoOtherFile)
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"fw.bin", "fw.bin.tmp"}));
+}
+
+TEST_F(DftDbTest, MergeThroughASymbolicLinkRewritesTheLinkedImage)
+{
+    CTempDir dir;
+    ::mkdir(dir.File("real").c_str(), 0755);
+    const std::vector<uint8_t> before = Firmware(PREFIX, 1, 100, SUFFIX);
+    WriteBytes(dir.File("real/fw.bin"), before);
+    ASSERT_EQ(::symlink("real/fw.bin", dir.File("link.bin").c_str()), 0);
+
+    CProgDb db;
+    FillDb(db, 2);
+    CAccessDftDbOut out;
+    ASSERT_TRUE(out.SaveDb(dir.File("link.bin"), &db)) << GetLastErrorMsg();
+    struct stat st;
+    ASSERT_EQ(::lstat(dir.File("link.bin").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    const std::vector<uint8_t> after = ReadBytes(dir.File("real/fw.bin"));
+    const std::vector<uint8_t> expected = DbImage(2);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), after.begin() + PREFIX.size()));
 }
 
 TEST_F(DftDbTest, FileFailuresLeaveEverythingAsItWas)
