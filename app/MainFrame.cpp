@@ -358,7 +358,9 @@ void CMainFrame::CreateStatusBar()
 
 void CMainFrame::FocusOtherPane()
 {
-    if (m_pTreeView->hasFocus())
+    // With two panes the next and the previous pane are the same: the one without the focus.
+    QWidget* pFocus = focusWidget();
+    if (pFocus && (pFocus == m_pTreeView || m_pTreeView->isAncestorOf(pFocus)))
         m_pListView->setFocus(Qt::OtherFocusReason);
     else
         m_pTreeView->setFocus(Qt::OtherFocusReason);
