@@ -38,7 +38,8 @@ inline void GenerateLargeDb(CProgDb& db, int nSats = 200, int nTps = 8000, int n
         r->Set(TpField::Frequency, 10700 + static_cast<uint32_t>(t % 2000));
         r->Set(TpField::SymbolRate, 22000 + static_cast<uint32_t>(t / 2000) * 1000 + next() % 500);
         r->Set(TpField::Polar, static_cast<uint32_t>(t & 1));
-        pTp->SetParentId(nSats > 0 ? static_cast<int32_t>(static_cast<int64_t>(t) * nSats / nTps) : INVALID_ID);
+        pTp->SetParentId(nSats > 0 ? static_cast<int32_t>(static_cast<int64_t>(t) * nSats / nTps)
+                                   : INVALID_ID);
         db.GetTpList().Add(pTp);
     }
     for (int p = 0; p < nProgs; ++p) {
@@ -58,7 +59,8 @@ inline void GenerateLargeDb(CProgDb& db, int nSats = 200, int nTps = 8000, int n
         r->Set(ProgField::Hide, next());
         r->Set(ProgField::PCRPID, next());
         r->Set(ProgField::PmtPid, next());
-        pProg->SetParentId(nTps > 0 ? static_cast<int32_t>(static_cast<int64_t>(p) * nTps / nProgs) : INVALID_ID);
+        pProg->SetParentId(nTps > 0 ? static_cast<int32_t>(static_cast<int64_t>(p) * nTps / nProgs)
+                                    : INVALID_ID);
         db.GetProgList().Add(pProg);
     }
 }

@@ -71,8 +71,8 @@ std::string FormatList(bool bInput)
 }
 
 // Picks the format of a file from --from/--to or its extension. Null after printing a usage error.
-const CliFormat* ResolveFormat(const Args& args, const char* pszOption, const std::string& strPath, bool bInput,
-                               int& nExit)
+const CliFormat* ResolveFormat(const Args& args, const char* pszOption, const std::string& strPath,
+                               bool bInput, int& nExit)
 {
     const CliFormat* pFormat = nullptr;
     auto it = args.options.find(pszOption);
@@ -128,12 +128,8 @@ int Load(const Args& args, const std::string& strPath, CliContext& ctx, CProgDb&
     return EXIT_OK;
 }
 
-int Save(const Args& args, const std::string& strPath, CliContext& ctx, CProgDb& db)
+int Save(const CliFormat* pFormat, const std::string& strPath, CliContext& ctx, CProgDb& db)
 {
-    int nExit = EXIT_OK;
-    const CliFormat* pFormat = ResolveFormat(args, "--to", strPath, false, nExit);
-    if (!pFormat)
-        return nExit;
     if (db.IsEmpty()) {
         std::cerr << "Empty: No data to save!\n";
         return EXIT_FAILED;
@@ -242,16 +238,22 @@ int main(int argc, char** argv)
     if (cmd == "convert") {
         if (nPos != 2)
             return UsageError("convert takes INPUT and OUTPUT");
+        const CliFormat* pOut = ResolveFormat(args, "--to", args.positional[1], false, nExit);
+        if (!pOut)
+            return nExit;
         if ((nExit = Load(args, args.positional[0], ctx, db)) != EXIT_OK)
             return nExit;
-        return Save(args, args.positional[1], ctx, db);
+        return Save(pOut, args.positional[1], ctx, db);
     }
     if (cmd == "sample") {
         if (nPos != 1)
             return UsageError("sample takes one OUTPUT");
+        const CliFormat* pOut = ResolveFormat(args, "--to", args.positional[0], false, nExit);
+        if (!pOut)
+            return nExit;
         CAccessDummyIn sample;
         sample.LoadDb("", &db);
-        return Save(args, args.positional[0], ctx, db);
+        return Save(pOut, args.positional[0], ctx, db);
     }
     return UsageError("unknown command '" + cmd + "'");
 }

@@ -18,9 +18,9 @@ void SetNameField(uint8_t* pField, size_t nLen, const std::string& strName)
     std::memcpy(pField, strName.data(), strName.size() < nLen ? strName.size() : nLen);
 }
 
-CNode::CNode(int32_t nType, int32_t nId, int32_t nParentId) : m_nId(nId), m_nParentId(nParentId), m_nType(nType)
-{
-}
+CNode::CNode(int32_t nType, int32_t nId, int32_t nParentId)
+    : m_nId(nId), m_nParentId(nParentId), m_nType(nType)
+{}
 
 CNode::~CNode() = default;
 
@@ -31,22 +31,6 @@ void CNode::SetId(int32_t nId)
     m_nId = nId;
     if (m_pOwner)
         m_pOwner->OnIdChanged();
-}
-
-CSatNode::CSatNode(int32_t nSelect, int32_t nId, int32_t nParentId)
-    : CNode(NODE_SAT, nId, nParentId), m_record(), m_nSelect(nSelect)
-{
-    std::memset(&m_record, 0, sizeof m_record);
-}
-
-CTpNode::CTpNode(int32_t nId, int32_t nParentId) : CNode(NODE_TP, nId, nParentId), m_record()
-{
-    std::memset(&m_record, 0, sizeof m_record);
-}
-
-CProgNode::CProgNode(int32_t nId, int32_t nParentId) : CNode(NODE_PROG, nId, nParentId), m_record()
-{
-    std::memset(&m_record, 0, sizeof m_record);
 }
 
 int LnbFreqToIndex(uint32_t nFreq)
