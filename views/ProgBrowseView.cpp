@@ -90,6 +90,9 @@ void CProgBrowseView::RefreshTree()
         pSat->addChildren(tpItems);
     }
     addTopLevelItems({pAll, pSatGroup});
+    // Marks "no current node" as chosen, so that the view does not make the first node current
+    // when it gets the keyboard focus: only the user selects, and each selection fills the list.
+    setCurrentIndex(QModelIndex());
 }
 
 void CProgBrowseView::RefreshNames()

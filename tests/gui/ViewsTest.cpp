@@ -155,6 +155,13 @@ private slots:
         QVERIFY(!pSats->isExpanded());
         QVERIFY(m_pTree->currentItem() == nullptr);
         QVERIFY(m_pTree->selectedItems().isEmpty());
+
+        // Getting the keyboard focus selects nothing, so the list pane stays empty.
+        m_pList->ShowDb(m_pDb.get());
+        QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+        QApplication::sendEvent(m_pTree.get(), &focusIn);
+        QVERIFY(m_pTree->currentItem() == nullptr);
+        QCOMPARE(m_pList->model()->columnCount(), 0);
     }
 
     void TreeEdgeCases()
