@@ -56,5 +56,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
         FUZZ_CHECK(doc.EditCount() > nEdits);
         FUZZ_CHECK(doc.SaveBytes().size() > 0);
     }
+
+    // Conversions between code pages chosen by the first two bytes.
+    static const uint32_t s_aCodePages[] = {1252,  65001, 936,   932,   950,   949,   1200,
+                                            1201,  12000, 12001, 65000, 50220, 50225, 52936,
+                                            54936, 37,    20127, 1251,  874,   99999};
+    const size_t nPages = sizeof s_aCodePages / sizeof s_aCodePages[0];
+    if (nSize >= 2) {
+        const uint32_t from = s_aCodePages[pData[0] % nPages], to = s_aCodePages[pData[1] % nPages];
+        const std::string text = bytes.substr(2);
+        CodePage::Convert(text, from, to);
+        CodePage::FromUtf16(CodePage::ToUtf16(text, from), to);
+        if (CodePage::IsSupported(from)) {
+            // Text in UTF-8 survives UTF-16 and back unchanged.
+            const std::string utf8 = CodePage::Convert(text, from, CodePage::CP_UTF8);
+            FUZZ_CHECK(CodePage::FromUtf16(CodePage::ToUtf16(utf8, CodePage::CP_UTF8), CodePage::CP_UTF8) ==
+                           utf8 ||
+                       from == CodePage::CP_UTF8);
+        }
+        std::string one;
+        CodePage::EncodeChar(static_cast<char32_t>(nSize * 7919u), to, one);
+    }
     return 0;
 }
