@@ -27,9 +27,15 @@ public:
     bool OpenSheet(const std::string& strName);
     // Makes the worksheet of this name current, appending it after the last one when missing.
     bool CreateSheet(const std::string& strName);
-    // Rows from 1, columns from 0. True when the cell text is not empty.
+    // Cell access on the current worksheet; rows from 1, columns from 0; texts in the ANSI code
+    // page. Without a current worksheet each fails with "Error: Not yet opened the WorkSheet!";
+    // other false results (no such row or cell, no Table) set no message.
+    // GetCellText: true when the cell text is not empty; strText receives it.
     bool GetCellText(int32_t nRow, int32_t nColumn, std::string& strText);
+    // Creates the missing rows and cells and raises the table's counts; writing a cell again
+    // replaces its text.
     bool SetCellText(int32_t nRow, int32_t nColumn, const std::string& strText);
+    // Gives an existing cell the hyperlink target (and the hyperlink style "s21").
     bool SetCellLink(int32_t nRow, int32_t nColumn, const std::string& strTarget);
     // With bWrite, writes the document to the remembered path through a temporary file renamed
     // over it; false with a message when that fails (the target then stays as it was).
@@ -38,8 +44,9 @@ public:
 
 private:
     // Where the last cell lookups ended, so that walking a sheet row by row and cell by cell does
-    // not start from the first row each time. Rows and cells are only ever appended after the last
-    // one, so a remembered row keeps its number and a remembered cell its column.
+    // not start from the first row each time. New rows only fill row numbers that are missing and
+    // new cells only follow the last cell of their row, so a remembered row keeps its number and a
+    // remembered cell its column.
     struct SRowCursor
     {
         int32_t nTable = 0; // element handles; 0 when nothing is remembered
