@@ -619,6 +619,43 @@ private slots:
         QCOMPARE(ReadAll(strImage), QByteArray(64, 'x'));
     }
 
+    void MergeToBinWritesTheDatabaseIntoTheUsbImage()
+    {
+#ifndef RAVELIN_TESSARY
+        QSKIP("the converter is not part of this build");
+#else
+        QAction* pMerge = Action("actionMergeToBin");
+        if (!pMerge->isEnabled())
+            QSKIP("the merge writer is not part of this build");
+        QVERIFY(QFile::link(QStringLiteral(RAVELIN_TESSARY), Path("tessary")));
+        // An image with an empty default database at 0x1000 and 4 KiB of filler behind it.
+        QByteArray image(FIRMWARE_SIZE, '\x11');
+        const QByteArray empty("Sg8K\0\0\0\0\0\0\0\0\0\0\0\0Eg8K", 20);
+        const int nStart = 0x1000, nCapacity = 20 + 4096;
+        image.replace(nStart, empty.size(), empty);
+        image.replace(nStart + 20, 4096, QByteArray(4096, '\xFF'));
+        const QString strImage = Path("fw.bin");
+        QVERIFY(WriteAll(strImage, image));
+
+        LoadSample();
+        std::vector<uint8_t> db;
+        QVERIFY(CAccessDbOut().BuildImage(m_pFrame->GetDb(), db));
+        QByteArray expected = image;
+        expected.replace(nStart, nCapacity, QByteArray(nCapacity, '\xFF'));
+        expected.replace(nStart, int(db.size()),
+                         QByteArray(reinterpret_cast<const char*>(db.data()), int(db.size())));
+
+        m_pPrompt->files = {strImage};
+        pMerge->trigger();
+        QCOMPARE(m_pPrompt->Only(), QStringLiteral("Finish|Merge default program finished!"));
+        const QByteArray usb = ReadAll(strImage);
+        QCOMPARE(usb.size(), USB_IMAGE_SIZE);
+        QVERIFY(usb.left(FIRMWARE_SIZE) == expected);
+        QCOMPARE(usb.mid(FIRMWARE_SIZE, 6), QByteArray("TR5Hm!"));
+        QVERIFY(!QFile::exists(strImage + ".tmp"));
+#endif
+    }
+
     void FirmwareReadersAskForTheAddress()
     {
         QAction* pBin20 = Action("actionOpenBin20");
