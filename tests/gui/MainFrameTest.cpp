@@ -722,6 +722,13 @@ private slots:
         QCOMPARE(pFrame->windowTitle(), QStringLiteral("Ravelin Advanced"));
         QCOMPARE(pFrame->GetTreeView()->GetSatGroupItem()->child(0)->text(0), QStringLiteral("A3S"));
 
+        // A file named on the command line is loaded without a dialog.
+        const QString strPath = SampleDbFile();
+        QVERIFY(pApp->InitInstance({strPath}));
+        pFrame = pApp->GetMainFrame();
+        QCOMPARE(pFrame->GetDb()->GetProgList().GetCount(), 2);
+        QCOMPARE(pFrame->GetTreeView()->GetSatGroupItem()->childCount(), 2);
+
         CPelmoraApp::SetLastErrorMsg("forwarded");
         QCOMPARE(HasLastError(), 1);
         QCOMPARE(CPelmoraApp::GetLastErrorMsg(), std::string("forwarded"));
