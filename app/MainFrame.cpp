@@ -627,9 +627,8 @@ void CMainFrame::DoMerge(CAccessOut& writer)
         QStringLiteral("Merge Error, %1 (%2).").arg(strWhy, QDir::toNativeSeparators(strConverter));
     if (!strOutput.isEmpty())
         strText += QStringLiteral("\n\n") + strOutput;
-    strText += bRestored
-                   ? QStringLiteral("\n\nThe merged image is at %1.").arg(QDir::toNativeSeparators(strImage))
-                   : QStringLiteral("\n\nThe merged image is at %1.").arg(QDir::toNativeSeparators(strTmp));
+    strText += QStringLiteral("\n\nThe merged image is at %1.")
+                   .arg(QDir::toNativeSeparators(bRestored ? strImage : strTmp));
     ShowError(strText, "Merge Error");
 }
 

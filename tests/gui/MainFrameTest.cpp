@@ -526,6 +526,8 @@ private slots:
             << QStringLiteral("echo 'file read error!'; head -c 100 \"$1\" > \"$2\"")
             << QStringLiteral("file read error!");
         QTest::newRow("crash") << QStringLiteral("kill -9 $$") << QStringLiteral("crashed");
+        QTest::newRow("never finishes") << QStringLiteral("head -c 10 \"$1\" > \"$2\"; exec sleep 30")
+                                        << QStringLiteral("did not finish");
     }
 
     void FailingConverterPutsTheMergedImageBack()
@@ -538,6 +540,7 @@ private slots:
         QVERIFY(WriteScript(Path("tessary"), script));
         CMarkingWriter writer;
         m_pPrompt->files = {strImage};
+        m_pFrame->SetConverterTimeout(1500);
         m_pFrame->DoMerge(writer);
 
         QCOMPARE(m_pPrompt->messages.size(), size_t(1));
