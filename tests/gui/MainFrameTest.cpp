@@ -5,6 +5,7 @@
 #include "GuiTestMain.h"
 #include "QueuePrompt.h"
 #include "TestDb.h"
+#include "tests/access/UserDbImage.h"
 
 #include "access/AccessDb.h"
 #include "access/AccessDummy.h"
@@ -611,8 +612,6 @@ private slots:
     void MergeToBinCommandUsesTheMergeWriter()
     {
         QAction* pMerge = Action("actionMergeToBin");
-        if (!pMerge->isEnabled())
-            QSKIP("the merge writer is not part of this build");
         LoadSample();
         const QString strImage = Path("plain.bin");
         QVERIFY(WriteAll(strImage, QByteArray(64, 'x'))); // no default-database area
@@ -628,8 +627,6 @@ private slots:
         QSKIP("the converter is not part of this build");
 #else
         QAction* pMerge = Action("actionMergeToBin");
-        if (!pMerge->isEnabled())
-            QSKIP("the merge writer is not part of this build");
         QVERIFY(QFile::link(QStringLiteral(RAVELIN_TESSARY), Path("tessary")));
         // An image with an empty default database at 0x1000 and 4 KiB of filler behind it.
         QByteArray image(FIRMWARE_SIZE, '\x11');
@@ -659,18 +656,47 @@ private slots:
 #endif
     }
 
-    void FirmwareReadersAskForTheAddress()
+    void FirmwareReadersLoadFromTheAddressTheUserGives_data()
     {
-        QAction* pBin20 = Action("actionOpenBin20");
-        if (!pBin20->isEnabled())
-            QSKIP("the firmware readers are not part of this build");
-        const QString strImage = Path("tiny.bin");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<uint>("addr");
+        QTest::newRow("Open Bin 2.0") << QStringLiteral("actionOpenBin20") << 0x110000u;
+        QTest::newRow("Open Bin 2.5") << QStringLiteral("actionOpenBin25") << 0x120000u;
+    }
+
+    void FirmwareReadersLoadFromTheAddressTheUserGives()
+    {
+        QFETCH(QString, action);
+        QFETCH(uint, addr);
+        TestImage::CImage img(FIRMWARE_SIZE, 0xFF);
+        const TestImage::Db db = TestImage::MakeDb(2, 2, 3);
+        if (action.endsWith(QLatin1String("20")))
+            TestImage::UserDb20(img, addr, db);
+        else
+            TestImage::UserDb25(img, addr, db);
+        const QString strImage = Path("fw.bin");
+        QVERIFY(WriteAll(strImage,
+                         QByteArray(reinterpret_cast<const char*>(img.Data().data()), int(img.Size()))));
+
+        m_pPrompt->files = {strImage};
+        m_pPrompt->addrs = {addr};
+        Trigger(qPrintable(action));
+        QCOMPARE(m_pPrompt->nAddrQuestions, 1);
+        QCOMPARE(m_pPrompt->dialogs.at(0).strFilter, BIN_FILTER);
+        QCOMPARE(m_pPrompt->Only(), QString());
+        QCOMPARE(m_pFrame->GetDb()->GetSatList().GetCount(), 2);
+        QCOMPARE(m_pFrame->GetDb()->GetTpList().GetCount(), 4);
+        QCOMPARE(m_pFrame->GetDb()->GetProgList().GetCount(), 12);
+        QCOMPARE(m_pFrame->GetTreeView()->GetSatGroupItem()->childCount(), 2);
+        QCOMPARE(m_pFrame->GetTreeView()->GetSatGroupItem()->child(1)->childCount(), 2);
+
+        // A file too small to hold a user database.
+        m_pPrompt->Reset();
         QVERIFY(WriteAll(strImage, QByteArray(16, '\0')));
         m_pPrompt->files = {strImage};
         m_pPrompt->addrs = {0};
-        pBin20->trigger();
-        QCOMPARE(m_pPrompt->nAddrQuestions, 1);
-        QCOMPARE(m_pPrompt->dialogs.at(0).strFilter, BIN_FILTER);
+        Trigger(qPrintable(action));
+        QCOMPARE(m_pPrompt->nAddrQuestions, 2);
         QVERIFY(m_pPrompt->Only().startsWith(QStringLiteral("Load Error|")));
     }
 
