@@ -431,6 +431,33 @@ private slots:
         QVERIFY(m_pPrompt->messages.empty());
     }
 
+    void SpreadsheetCommandsRoundTrip()
+    {
+        if (!Action("actionSaveAsExcel")->isEnabled())
+            QSKIP("the spreadsheet exchange is not part of this build");
+        const QString strFilter = QStringLiteral("Excel File(*.xls);;All Files (*.*)");
+        LoadSample();
+        const QString strBook = Path("book.xls");
+        m_pPrompt->files = {strBook};
+        Trigger("actionSaveAsExcel");
+        QCOMPARE(m_pPrompt->dialogs.at(0).strDefaultName, QStringLiteral("DefaultDb.xls"));
+        QCOMPARE(m_pPrompt->dialogs.at(0).strFilter, strFilter);
+        QCOMPARE(m_pPrompt->Only(), QStringLiteral("Finish|Save default program finished!"));
+        m_pPrompt->Reset();
+
+        m_pPrompt->files = {strBook};
+        Trigger("actionOpenExcel");
+        QCOMPARE(m_pPrompt->dialogs.at(0).strFilter, strFilter);
+        QCOMPARE(m_pPrompt->Only(), QString());
+        QCOMPARE(m_pFrame->GetDb()->GetSatList().GetCount(), 2);
+        QCOMPARE(m_pFrame->GetDb()->GetProgList().GetCount(), 2);
+        QCOMPARE(m_pFrame->GetTreeView()->GetSatGroupItem()->child(0)->text(0), QStringLiteral("A3S"));
+
+        // The same workbook named on the command line.
+        QVERIFY(m_pFrame->OpenFile(strBook));
+        QCOMPARE(m_pFrame->GetDb()->GetTpList().GetCount(), 2);
+    }
+
     void UnsavedChangesAreNeverDroppedSilently()
     {
         LoadSample();
