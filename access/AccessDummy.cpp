@@ -70,7 +70,8 @@ bool CAccessDummyIn::LoadDb(const std::string& /*strPath*/, CProgDb* pDb)
     AddTp(pDb, nSatId, 1500);
 
     CSatNode* pSat2 = new CSatNode(0, INVALID_ID, INVALID_ID);
-    pSat2->GetRecord()->SetName("\xD6\xD0\xD0\xC7" "6B"); // 中星6B in code page 936
+    pSat2->GetRecord()->SetName("\xD6\xD0\xD0\xC7"
+                                "6B"); // 中星6B in code page 936
     ApplySatSettings(pSat2->GetRecord());
     pDb->GetSatList().Add(pSat2);
     return true;

@@ -71,8 +71,8 @@ std::string FormatList(bool bInput)
 }
 
 // Picks the format of a file from --from/--to or its extension. Null after printing a usage error.
-const CliFormat* ResolveFormat(const Args& args, const char* pszOption, const std::string& strPath, bool bInput,
-                               int& nExit)
+const CliFormat* ResolveFormat(const Args& args, const char* pszOption, const std::string& strPath,
+                               bool bInput, int& nExit)
 {
     const CliFormat* pFormat = nullptr;
     auto it = args.options.find(pszOption);

@@ -18,9 +18,9 @@ void SetNameField(uint8_t* pField, size_t nLen, const std::string& strName)
     std::memcpy(pField, strName.data(), strName.size() < nLen ? strName.size() : nLen);
 }
 
-CNode::CNode(int32_t nType, int32_t nId, int32_t nParentId) : m_nId(nId), m_nParentId(nParentId), m_nType(nType)
-{
-}
+CNode::CNode(int32_t nType, int32_t nId, int32_t nParentId)
+    : m_nId(nId), m_nParentId(nParentId), m_nType(nType)
+{}
 
 CNode::~CNode() = default;
 

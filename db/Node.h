@@ -96,9 +96,9 @@ inline constexpr FieldDesc PmtPid{"PmtPid", 3, 19, 13};
 
 // Every field of each record kind, in the order the dump lists them.
 inline constexpr const FieldDesc* g_satFields[] = {
-    &SatField::Longitude, &SatField::Direction,    &SatField::LocalFre1,    &SatField::LocalFre2,
-    &SatField::K22,       &SatField::DiSEqC12,     &SatField::LnbType,      &SatField::DisEqCMotor,
-    &SatField::TpCount,   &SatField::FirstTpIndex, &SatField::V12,          &SatField::DiSEqC,
+    &SatField::Longitude, &SatField::Direction,    &SatField::LocalFre1, &SatField::LocalFre2,
+    &SatField::K22,       &SatField::DiSEqC12,     &SatField::LnbType,   &SatField::DisEqCMotor,
+    &SatField::TpCount,   &SatField::FirstTpIndex, &SatField::V12,       &SatField::DiSEqC,
     &SatField::TunerSel,  &SatField::ReservedA,
 };
 inline constexpr const FieldDesc* g_tpFields[] = {
@@ -108,10 +108,10 @@ inline constexpr const FieldDesc* g_tpFields[] = {
     &TpField::Frequency,
 };
 inline constexpr const FieldDesc* g_progFields[] = {
-    &ProgField::Track,     &ProgField::FavType,   &ProgField::TpIndex,   &ProgField::SatIndex,
-    &ProgField::Lock,      &ProgField::Scramble,  &ProgField::AvType,    &ProgField::Reserved1,
-    &ProgField::ServiceId, &ProgField::Reserved2, &ProgField::APID,      &ProgField::VPID,
-    &ProgField::Reserved3, &ProgField::TunerSel,  &ProgField::Skip,      &ProgField::Hide,
+    &ProgField::Track,     &ProgField::FavType,   &ProgField::TpIndex, &ProgField::SatIndex,
+    &ProgField::Lock,      &ProgField::Scramble,  &ProgField::AvType,  &ProgField::Reserved1,
+    &ProgField::ServiceId, &ProgField::Reserved2, &ProgField::APID,    &ProgField::VPID,
+    &ProgField::Reserved3, &ProgField::TunerSel,  &ProgField::Skip,    &ProgField::Hide,
     &ProgField::PCRPID,    &ProgField::PmtPid,
 };
 
@@ -229,7 +229,8 @@ private:
 };
 
 // The ten LNB local-oscillator frequencies in MHz, indexed by LocalFre1/LocalFre2.
-inline constexpr uint32_t LnbFreqTable[10] = {5150, 5700, 5750, 9750, 10000, 10600, 10700, 10750, 11250, 11300};
+inline constexpr uint32_t LnbFreqTable[10] = {5150,  5700,  5750,  9750,  10000,
+                                              10600, 10700, 10750, 11250, 11300};
 constexpr int LNB_FREQ_COUNT = 10;
 
 // Index 0-9 of the first table entry equal to nFreq, or -1 (stored as 15 in a 4-bit field).

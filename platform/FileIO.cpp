@@ -47,7 +47,8 @@ static std::string DirOf(const std::string& strPath)
     return strPath.substr(0, slash);
 }
 
-WriteResult WriteFileAtomic(const std::string& strPath, const void* pData, size_t nSize, std::string& strError)
+WriteResult WriteFileAtomic(const std::string& strPath, const void* pData, size_t nSize,
+                            std::string& strError)
 {
     std::string strTemp = strPath + ".~tmpXXXXXX";
     std::vector<char> name(strTemp.begin(), strTemp.end());

@@ -26,6 +26,7 @@ enum class WriteResult
     CreateFailed, // the temporary file could not be created (folder missing or not writable)
     WriteFailed,  // writing, syncing or renaming failed
 };
-WriteResult WriteFileAtomic(const std::string& strPath, const void* pData, size_t nSize, std::string& strError);
+WriteResult WriteFileAtomic(const std::string& strPath, const void* pData, size_t nSize,
+                            std::string& strError);
 
 bool FileExists(const std::string& strPath);

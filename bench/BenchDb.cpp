@@ -1,0 +1,62 @@
+// Load and save of a large program database file.
+// Usage: bench_db [DIR] — writes DIR/large.db (default /tmp) and prints the median of 15 runs each.
+
+#include "access/AccessDb.h"
+#include "access/LastError.h"
+#include "bench/GenDb.h"
+#include "db/ProgDb.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+template <class Fn> double MedianMs(int nRuns, Fn fn)
+{
+    std::vector<double> ms;
+    for (int i = 0; i < nRuns; ++i) {
+        auto t0 = std::chrono::steady_clock::now();
+        fn();
+        auto t1 = std::chrono::steady_clock::now();
+        ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+    }
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string strDir = argc > 1 ? argv[1] : "/tmp";
+    const std::string strPath = strDir + "/large.db";
+    CProgDb db;
+    GenerateLargeDb(db);
+
+    bool bOk = true;
+    const double saveMs = MedianMs(15, [&] {
+        CAccessDbOut out;
+        bOk = out.SaveDb(strPath, &db) && bOk;
+    });
+    size_t nSats = 0, nTps = 0, nProgs = 0;
+    const double loadMs = MedianMs(15, [&] {
+        CProgDb loaded;
+        CAccessDbIn in;
+        bOk = in.LoadDb(strPath, &loaded) && bOk;
+        nSats = loaded.GetSatList().GetCount();
+        nTps = loaded.GetTpList().GetCount();
+        nProgs = loaded.GetProgList().GetCount();
+    });
+    if (!bOk || nSats != 200 || nTps != 8000 || nProgs != 40000) {
+        std::fprintf(stderr, "benchmark failed: %s (%zu/%zu/%zu records)\n", GetLastErrorMsg().c_str(), nSats,
+                     nTps, nProgs);
+        return 1;
+    }
+    std::printf("large .db (200 satellites, 8000 transponders, 40000 programs)\n");
+    std::printf("save: %.2f ms (median of 15)\n", saveMs);
+    std::printf("load: %.2f ms (median of 15)\n", loadMs);
+    return 0;
+}
