@@ -23,3 +23,36 @@ public:
 private:
     uint32_t m_nAddr;
 };
+
+// The choices of the address combo box, in this order; the first one ("Auto") is selected when
+// the dialog opens and stands for the address 0.
+inline constexpr const char* USERDB_ADDR_ITEMS[] = {"Auto", "110000", "120000"};
+constexpr int USERDB_ADDR_ITEM_COUNT = 3;
+constexpr int USERDB_ADDR_AUTO_ITEM = 0;
+
+// Texts of the address dialog. The two messages are shown with the exclamation icon and keep the
+// dialog open.
+inline constexpr const char* USERDB_ADDR_CAPTION = "UserDb Config";
+inline constexpr const char* USERDB_ADDR_PROMPT = "Please select the address of UserDb:";
+inline constexpr const char* USERDB_ADDR_PREFIX = "0x";
+inline constexpr const char* USERDB_ADDR_EMPTY_MSG = "The address can not be empty!";
+inline constexpr const char* USERDB_ADDR_EMPTY_CAPTION = "Empty Input";
+inline constexpr const char* USERDB_ADDR_ZERO_MSG = "The address can not be 0!";
+inline constexpr const char* USERDB_ADDR_ZERO_CAPTION = "Error";
+
+enum class UserDbAddrParse
+{
+    Ok,    // nAddr holds the address, never 0
+    Empty, // the text is empty: show USERDB_ADDR_EMPTY_MSG
+    Zero,  // no hexadecimal digits, or the value 0: show USERDB_ADDR_ZERO_MSG
+};
+
+// Reads the typed address as an unsigned hexadecimal number the way a base-16 strtoul with a 32-bit
+// unsigned long does: leading white space skipped, an optional sign, an optional "0x"/"0X", then
+// the longest run of hexadecimal digits; whatever follows is ignored. A value beyond 32 bits
+// saturates at 0xFFFFFFFF. nAddr is written only when the result is Ok.
+UserDbAddrParse ParseUserDbAddr(const std::string& strText, uint32_t& nAddr);
+
+// The dialog's OK: the "Auto" item (nSelectedItem == USERDB_ADDR_AUTO_ITEM) gives 0 and Ok; any
+// other item, or typed text with no item selected (nSelectedItem < 0), is parsed from strText.
+UserDbAddrParse ParseUserDbAddrChoice(int nSelectedItem, const std::string& strText, uint32_t& nAddr);

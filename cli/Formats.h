@@ -29,5 +29,7 @@ struct CliFormat
 
 const std::vector<CliFormat>& CliFormats();
 const CliFormat* FindFormatByName(const std::string& strName);
+// True for a firmware image's extension (.bin, any case), whose layout must be named.
+bool IsFirmwareImagePath(const std::string& strPath);
 // The format a file's extension names (case-insensitive), or null.
 const CliFormat* FindFormatByPath(const std::string& strPath);

@@ -1,15 +1,18 @@
 // ravelin-cli: the scripting face of the editor. Loads a channel database with one importer and
 // writes it with one exporter, prints it, or writes the built-in sample.
 
+#include "access/AccessDftDb.h"
 #include "access/AccessDummy.h"
 #include "access/LastError.h"
 #include "access/MessageSink.h"
+#include "access/UserDbAddr.h"
 #include "cli/Dump.h"
 #include "cli/Formats.h"
 #include "db/ProgDb.h"
 #include "platform/CodePage.h"
 #include "platform/FileIO.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -28,10 +31,15 @@ const char* USAGE = "Usage:\n"
                     "  ravelin-cli dump INPUT [--from FMT]\n"
                     "  ravelin-cli convert INPUT OUTPUT [--from FMT] [--to FMT]\n"
                     "  ravelin-cli sample OUTPUT [--to FMT]\n"
+                    "  ravelin-cli merge INPUT FIRMWARE [--from FMT] [--addr HEX]\n"
+                    "                  write INPUT as the default channel list of the image FIRMWARE\n"
                     "\n"
                     "Options (anywhere after the command):\n"
                     "  --from FMT      format of INPUT (default: from its extension)\n"
                     "  --to FMT        format of OUTPUT (default: from its extension)\n"
+                    "  --addr HEX      where the user database of a firmware image lies (bin20, bin25):\n"
+                    "                  hexadecimal, e.g. 110000 or 0x120000; auto (the default) searches\n"
+                    "                  layout 2.0 from the start and reads nothing of layout 2.5\n"
                     "  --codepage N    code page of record names (default: from the locale)\n"
                     "  --help          this text\n";
 
@@ -84,6 +92,11 @@ const CliFormat* ResolveFormat(const Args& args, const char* pszOption, const st
         }
     } else {
         pFormat = FindFormatByPath(strPath);
+        if (!pFormat && bInput && IsFirmwareImagePath(strPath)) {
+            nExit = UsageError("'" + strPath + "' is a firmware image: give --from bin20 or --from bin25 " +
+                               "for the layout 2.0 or 2.5 of its user database");
+            return nullptr;
+        }
         if (!pFormat) {
             nExit = UsageError("cannot tell the format of '" + strPath + "' from its extension; give " +
                                pszOption + " (one of: " + FormatList(bInput) + ")");
@@ -122,18 +135,17 @@ int Load(const Args& args, const std::string& strPath, CliContext& ctx, CProgDb&
     std::unique_ptr<CAccessIn> pIn = pFormat->makeIn(ctx);
     db.Clear();
     if (!pIn->LoadDb(strPath, &db)) {
+        const bool bHint = !HasLastError() && pFormat->strName == "bin25" && ctx.nAddr == 0;
         ReportFailure("Load Error");
+        if (bHint)
+            std::cerr << "ravelin-cli: layout 2.5 is never searched for; give its address with --addr HEX\n";
         return EXIT_FAILED;
     }
     return EXIT_OK;
 }
 
-int Save(const Args& args, const std::string& strPath, CliContext& ctx, CProgDb& db)
+int Save(const CliFormat* pFormat, const std::string& strPath, CliContext& ctx, CProgDb& db)
 {
-    int nExit = EXIT_OK;
-    const CliFormat* pFormat = ResolveFormat(args, "--to", strPath, false, nExit);
-    if (!pFormat)
-        return nExit;
     if (db.IsEmpty()) {
         std::cerr << "Empty: No data to save!\n";
         return EXIT_FAILED;
@@ -149,7 +161,7 @@ int Save(const Args& args, const std::string& strPath, CliContext& ctx, CProgDb&
 bool ParseArgs(int argc, char** argv, Args& args, int& nExit)
 {
     static const std::map<std::string, bool> known = {
-        {"--from", true}, {"--to", true}, {"--codepage", true}, {"--help", false}};
+        {"--from", true}, {"--to", true}, {"--codepage", true}, {"--addr", true}, {"--help", false}};
     for (int i = 2; i < argc; ++i) {
         std::string a = argv[i];
         if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
@@ -196,6 +208,32 @@ bool ApplyCodePage(const Args& args, int& nExit)
     return true;
 }
 
+// --addr: "auto" (any case) or absent is 0; anything else is read like the address dialog's text.
+bool ApplyAddr(const Args& args, CliContext& ctx, int& nExit)
+{
+    auto it = args.options.find("--addr");
+    if (it == args.options.end())
+        return true;
+    std::string strLower = it->second;
+    for (char& c : strLower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (strLower == "auto") {
+        ctx.nAddr = 0;
+        return true;
+    }
+    switch (ParseUserDbAddr(it->second, ctx.nAddr)) {
+    case UserDbAddrParse::Ok:
+        return true;
+    case UserDbAddrParse::Empty:
+        nExit = UsageError(std::string("--addr: ") + USERDB_ADDR_EMPTY_MSG);
+        return false;
+    case UserDbAddrParse::Zero:
+        nExit = UsageError(std::string("--addr: ") + USERDB_ADDR_ZERO_MSG + " (give auto to search)");
+        return false;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -221,6 +259,8 @@ int main(int argc, char** argv)
     CStderrSink sink;
     CliContext ctx;
     ctx.pSink = &sink;
+    if (!ApplyAddr(args, ctx, nExit))
+        return nExit;
     CProgDb db;
     const std::string& cmd = args.strCommand;
     const size_t nPos = args.positional.size();
@@ -242,16 +282,38 @@ int main(int argc, char** argv)
     if (cmd == "convert") {
         if (nPos != 2)
             return UsageError("convert takes INPUT and OUTPUT");
+        const CliFormat* pOut = ResolveFormat(args, "--to", args.positional[1], false, nExit);
+        if (!pOut)
+            return nExit;
         if ((nExit = Load(args, args.positional[0], ctx, db)) != EXIT_OK)
             return nExit;
-        return Save(args, args.positional[1], ctx, db);
+        return Save(pOut, args.positional[1], ctx, db);
     }
     if (cmd == "sample") {
         if (nPos != 1)
             return UsageError("sample takes one OUTPUT");
+        const CliFormat* pOut = ResolveFormat(args, "--to", args.positional[0], false, nExit);
+        if (!pOut)
+            return nExit;
         CAccessDummyIn sample;
         sample.LoadDb("", &db);
-        return Save(args, args.positional[0], ctx, db);
+        return Save(pOut, args.positional[0], ctx, db);
+    }
+    if (cmd == "merge") {
+        if (nPos != 2)
+            return UsageError("merge takes INPUT and FIRMWARE");
+        if ((nExit = Load(args, args.positional[0], ctx, db)) != EXIT_OK)
+            return nExit;
+        if (db.IsEmpty()) {
+            std::cerr << "Empty: No data to merge!\n";
+            return EXIT_FAILED;
+        }
+        CAccessDftDbOut merge;
+        if (!merge.SaveDb(args.positional[1], &db)) {
+            ReportFailure("Merge Error");
+            return EXIT_FAILED;
+        }
+        return EXIT_OK;
     }
     return UsageError("unknown command '" + cmd + "'");
 }

@@ -33,22 +33,6 @@ void CNode::SetId(int32_t nId)
         m_pOwner->OnIdChanged();
 }
 
-CSatNode::CSatNode(int32_t nSelect, int32_t nId, int32_t nParentId)
-    : CNode(NODE_SAT, nId, nParentId), m_record(), m_nSelect(nSelect)
-{
-    std::memset(&m_record, 0, sizeof m_record);
-}
-
-CTpNode::CTpNode(int32_t nId, int32_t nParentId) : CNode(NODE_TP, nId, nParentId), m_record()
-{
-    std::memset(&m_record, 0, sizeof m_record);
-}
-
-CProgNode::CProgNode(int32_t nId, int32_t nParentId) : CNode(NODE_PROG, nId, nParentId), m_record()
-{
-    std::memset(&m_record, 0, sizeof m_record);
-}
-
 int LnbFreqToIndex(uint32_t nFreq)
 {
     for (int i = 0; i < LNB_FREQ_COUNT; ++i)

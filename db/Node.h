@@ -123,33 +123,39 @@ std::string GetNameField(const uint8_t* pField, size_t nLen);
 // Zero-fills the field, then copies at most nLen bytes of strName.
 void SetNameField(uint8_t* pField, size_t nLen, const std::string& strName);
 
-struct SatRecord
+// Field access shared by the three records (an empty base: it adds no bytes to the layout).
+template <class TRecord> struct CPackedFields
+{
+    uint32_t Get(const FieldDesc& f) const
+    {
+        return GetBits(static_cast<const TRecord*>(this)->dwWord[f.nWord], f.nPos, f.nWidth);
+    }
+    void Set(const FieldDesc& f, uint32_t v)
+    {
+        SetBits(static_cast<TRecord*>(this)->dwWord[f.nWord], f.nPos, f.nWidth, v);
+    }
+};
+
+struct SatRecord : CPackedFields<SatRecord>
 {
     uint8_t Name[SAT_NAME_LEN];
     uint32_t dwWord[3]; // A, B, C
 
-    uint32_t Get(const FieldDesc& f) const { return GetBits(dwWord[f.nWord], f.nPos, f.nWidth); }
-    void Set(const FieldDesc& f, uint32_t v) { SetBits(dwWord[f.nWord], f.nPos, f.nWidth, v); }
     std::string GetName() const { return GetNameField(Name, SAT_NAME_LEN); }
     void SetName(const std::string& s) { SetNameField(Name, SAT_NAME_LEN, s); }
 };
 
-struct TpRecord
+struct TpRecord : CPackedFields<TpRecord>
 {
     uint32_t dwWord[1];
-
-    uint32_t Get(const FieldDesc& f) const { return GetBits(dwWord[f.nWord], f.nPos, f.nWidth); }
-    void Set(const FieldDesc& f, uint32_t v) { SetBits(dwWord[f.nWord], f.nPos, f.nWidth, v); }
 };
 
-struct ProgRecord
+struct ProgRecord : CPackedFields<ProgRecord>
 {
     uint32_t dwWord[4];
     uint8_t ProgName[PROG_NAME_LEN];
     uint8_t Pad[3]; // not part of the name; zero in memory
 
-    uint32_t Get(const FieldDesc& f) const { return GetBits(dwWord[f.nWord], f.nPos, f.nWidth); }
-    void Set(const FieldDesc& f, uint32_t v) { SetBits(dwWord[f.nWord], f.nPos, f.nWidth, v); }
     std::string GetName() const { return GetNameField(ProgName, PROG_NAME_LEN); }
     void SetName(const std::string& s) { SetNameField(ProgName, PROG_NAME_LEN, s); }
 };
@@ -187,45 +193,48 @@ private:
     CNodeList* m_pOwner = nullptr; // the list that holds the node; told when the id changes
 };
 
-class CSatNode : public CNode
+// A node of one kind carrying its record, zero-filled at construction.
+template <class TRecord, int32_t nType> class CRecordNode : public CNode
 {
 public:
-    explicit CSatNode(int32_t nSelect = 0, int32_t nId = INVALID_ID, int32_t nParentId = INVALID_ID);
+    TRecord* GetRecord() { return &m_record; }
+    const TRecord* GetRecord() const { return &m_record; }
 
-    SatRecord* GetRecord() { return &m_record; }
-    const SatRecord* GetRecord() const { return &m_record; }
+protected:
+    CRecordNode(int32_t nId, int32_t nParentId) : CNode(nType, nId, nParentId), m_record() {}
+
+private:
+    TRecord m_record;
+};
+
+class CSatNode : public CRecordNode<SatRecord, NODE_SAT>
+{
+public:
+    explicit CSatNode(int32_t nSelect = 0, int32_t nId = INVALID_ID, int32_t nParentId = INVALID_ID)
+        : CRecordNode(nId, nParentId), m_nSelect(nSelect)
+    {}
+
     // Spreadsheet import scope: 0 satellite, transponders and programs; 1 satellite only;
     // 2 satellite and transponders.
     int32_t GetSelect() const { return m_nSelect; }
     void SetSelect(int32_t nSelect) { m_nSelect = nSelect; }
 
 private:
-    SatRecord m_record;
     int32_t m_nSelect;
 };
 
-class CTpNode : public CNode
+class CTpNode : public CRecordNode<TpRecord, NODE_TP>
 {
 public:
-    explicit CTpNode(int32_t nId = INVALID_ID, int32_t nParentId = INVALID_ID);
-
-    TpRecord* GetRecord() { return &m_record; }
-    const TpRecord* GetRecord() const { return &m_record; }
-
-private:
-    TpRecord m_record;
+    explicit CTpNode(int32_t nId = INVALID_ID, int32_t nParentId = INVALID_ID) : CRecordNode(nId, nParentId)
+    {}
 };
 
-class CProgNode : public CNode
+class CProgNode : public CRecordNode<ProgRecord, NODE_PROG>
 {
 public:
-    explicit CProgNode(int32_t nId = INVALID_ID, int32_t nParentId = INVALID_ID);
-
-    ProgRecord* GetRecord() { return &m_record; }
-    const ProgRecord* GetRecord() const { return &m_record; }
-
-private:
-    ProgRecord m_record;
+    explicit CProgNode(int32_t nId = INVALID_ID, int32_t nParentId = INVALID_ID) : CRecordNode(nId, nParentId)
+    {}
 };
 
 // The ten LNB local-oscillator frequencies in MHz, indexed by LocalFre1/LocalFre2.

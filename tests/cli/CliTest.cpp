@@ -127,6 +127,8 @@ TEST_F(Cli, UsageErrors)
         {{"info", "s.db", "--from"}, "needs a value"},
         {{"info", "s.db", "--from", "nope"}, "unknown format 'nope'"},
         {{"info", "s.txt"}, "cannot tell the format"},
+        {{"convert", "s.db", "out.txt"}, "cannot tell the format of 'out.txt'"},
+        {{"sample", "out"}, "cannot tell the format"},
         {{"info", "s.db", "--codepage", "99999"}, "code page"},
         {{"info", "s.db", "--codepage", "abc"}, "code page"},
     };

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "access/MessageSink.h"
+
+#include <QString>
+
+#include <cstdint>
+
+class QWidget;
+
+// Everything the frame asks the user or tells the user goes through this interface: file dialogs,
+// message boxes, the user-database address and the question about unsaved changes. The editor
+// uses CQtPrompt; tests substitute an object that answers from a queue and records every message.
+class IPrompt : public IMessageSink
+{
+public:
+    // An Open dialog for an existing file. filter is in Qt's syntax ("Desc (*.ext);;...").
+    // Returns the chosen full path, or an empty string when the user cancelled.
+    virtual QString GetOpenFileName(const QString& strFilter) = 0;
+
+    // A Save As dialog proposing strDefaultName, adding strDefaultSuffix to a name typed without
+    // one. With bMustExist only an existing file can be chosen. Empty when cancelled.
+    virtual QString GetSaveFileName(const QString& strFilter, const QString& strDefaultName,
+                                    const QString& strDefaultSuffix, bool bMustExist) = 0;
+
+    // The "UserDb Config" question: 0 for "Auto" and for a cancelled dialog, else the address.
+    virtual uint32_t AskUserDbAddr() = 0;
+
+    // Records were deleted or moved since the last load or save: true to discard them.
+    virtual bool AskDiscardChanges() = 0;
+};
+
+// The real dialogs and message boxes, owned by the given window.
+class CQtPrompt : public IPrompt
+{
+public:
+    explicit CQtPrompt(QWidget* pParent = nullptr) : m_pParent(pParent) {}
+    void SetParent(QWidget* pParent) { m_pParent = pParent; }
+
+    void ShowMessage(const std::string& strText, const std::string& strCaption, Icon nIcon) override;
+    QString GetOpenFileName(const QString& strFilter) override;
+    QString GetSaveFileName(const QString& strFilter, const QString& strDefaultName,
+                            const QString& strDefaultSuffix, bool bMustExist) override;
+    uint32_t AskUserDbAddr() override;
+    bool AskDiscardChanges() override;
+
+private:
+    QWidget* m_pParent;
+};

@@ -1,0 +1,157 @@
+// Draws the editor's icons into PNG files. Not part of the build: run it by hand after changing a
+// picture, from this folder:
+//   g++ -std=c++17 -fPIC MakeIcons.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/make-icons
+//   QT_QPA_PLATFORM=offscreen /tmp/make-icons .
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <cmath>
+#include <functional>
+
+namespace {
+
+void Save(const QString& dir, const char* name, int size, const std::function<void(QPainter&)>& draw)
+{
+    QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 16.0, size / 16.0);
+    draw(p);
+    p.end();
+    img.save(dir + "/" + name);
+}
+
+// A satellite: body with two solar panels.
+void Satellite(QPainter& p)
+{
+    p.save();
+    p.translate(8, 8);
+    p.rotate(-35);
+    p.setPen(QPen(QColor(40, 40, 60), 0.6));
+    p.setBrush(QColor(60, 110, 200));
+    p.drawRect(QRectF(-7.5, -2, 5, 4));
+    p.drawRect(QRectF(2.5, -2, 5, 4));
+    p.setPen(QPen(QColor(200, 220, 255), 0.5));
+    p.drawLine(QPointF(-5, -2), QPointF(-5, 2));
+    p.drawLine(QPointF(5, -2), QPointF(5, 2));
+    p.setPen(QPen(QColor(40, 40, 60), 0.6));
+    p.setBrush(QColor(220, 180, 60));
+    p.drawRect(QRectF(-2.5, -2.5, 5, 5));
+    p.restore();
+}
+
+// A transponder: a small dish sending waves.
+void Transponder(QPainter& p)
+{
+    p.setPen(QPen(QColor(30, 120, 60), 1.4, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    for (int i = 0; i < 3; ++i) {
+        const double r = 3 + i * 2.6;
+        p.drawArc(QRectF(4 - r, 12 - r, 2 * r, 2 * r), 0 * 16, 90 * 16);
+    }
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(30, 120, 60));
+    p.drawEllipse(QPointF(4, 12), 2, 2);
+}
+
+// All programs: a stack of lines like a channel list.
+void AllProg(QPainter& p)
+{
+    p.setPen(QPen(QColor(60, 60, 60), 0.8));
+    p.setBrush(QColor(250, 250, 240));
+    p.drawRoundedRect(QRectF(1.5, 1.5, 13, 13), 1.5, 1.5);
+    for (int i = 0; i < 4; ++i) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(200, 60, 50));
+        p.drawRect(QRectF(3.5, 3.5 + i * 2.6, 1.6, 1.6));
+        p.setBrush(QColor(80, 80, 80));
+        p.drawRect(QRectF(6, 3.8 + i * 2.6, 6.5, 1));
+    }
+}
+
+void Cut(QPainter& p)
+{
+    p.setPen(QPen(QColor(70, 70, 70), 1.2));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPointF(4.5, 12), 2.2, 2.2);
+    p.drawEllipse(QPointF(11.5, 12), 2.2, 2.2);
+    p.drawLine(QPointF(5.8, 10.3), QPointF(11, 1.5));
+    p.drawLine(QPointF(10.2, 10.3), QPointF(5, 1.5));
+}
+
+void Copy(QPainter& p)
+{
+    p.setPen(QPen(QColor(70, 70, 90), 0.9));
+    p.setBrush(QColor(255, 255, 255));
+    p.drawRect(QRectF(1.5, 1.5, 8, 10));
+    p.drawRect(QRectF(6.5, 4.5, 8, 10));
+}
+
+void Paste(QPainter& p)
+{
+    p.setPen(QPen(QColor(90, 60, 30), 0.9));
+    p.setBrush(QColor(190, 140, 80));
+    p.drawRoundedRect(QRectF(2, 2.5, 10, 12), 1, 1);
+    p.setBrush(QColor(160, 160, 160));
+    p.drawRect(QRectF(4.5, 1, 5, 3));
+    p.setPen(QPen(QColor(70, 70, 90), 0.9));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(7, 6.5, 7.5, 8.5));
+}
+
+void About(QPainter& p)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(40, 90, 190));
+    p.drawEllipse(QRectF(1, 1, 14, 14));
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPointF(8, 4.6), 1.3, 1.3);
+    p.drawRoundedRect(QRectF(6.9, 6.8, 2.2, 6.4), 0.8, 0.8);
+}
+
+// The application: a dish under a satellite, on a dark rounded square.
+void App(QPainter& p)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(28, 52, 92));
+    p.drawRoundedRect(QRectF(0.5, 0.5, 15, 15), 3, 3);
+    p.setBrush(QColor(235, 235, 245));
+    QPainterPath dish;
+    dish.moveTo(2.5, 8.5);
+    dish.quadTo(5, 15.5, 11.5, 13);
+    dish.closeSubpath();
+    p.drawPath(dish);
+    p.setPen(QPen(QColor(235, 235, 245), 0.7));
+    p.drawLine(QPointF(5.5, 11.5), QPointF(8.5, 8.5));
+    p.drawLine(QPointF(6, 13.5), QPointF(5, 15));
+    p.save();
+    p.translate(11.5, 4.5);
+    p.scale(0.45, 0.45);
+    p.translate(-8, -8);
+    Satellite(p);
+    p.restore();
+    p.setPen(QPen(QColor(250, 200, 70), 0.6, Qt::DotLine));
+    p.drawLine(QPointF(8.5, 8.5), QPointF(10.5, 6));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    Save(dir, "satellite.png", 16, Satellite);
+    Save(dir, "transponder.png", 16, Transponder);
+    Save(dir, "allprog.png", 16, AllProg);
+    Save(dir, "cut.png", 16, Cut);
+    Save(dir, "copy.png", 16, Copy);
+    Save(dir, "paste.png", 16, Paste);
+    Save(dir, "about.png", 16, About);
+    Save(dir, "ravelin.png", 64, App);
+    Save(dir, "ravelin-256.png", 256, App);
+    return 0;
+}

@@ -1,0 +1,134 @@
+#include "views/ProgBrowseView.h"
+
+#include "db/ProgDb.h"
+#include "views/ProgListModel.h"
+#include "views/ProgListView.h"
+
+#include <QHeaderView>
+#include <QSignalBlocker>
+
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+QTreeWidgetItem* NewItem(const QString& strText, const QIcon& icon, int nImage, int32_t nId)
+{
+    QTreeWidgetItem* pItem = new QTreeWidgetItem(QStringList(strText));
+    pItem->setIcon(0, icon);
+    pItem->setData(0, CProgBrowseView::ROLE_IMAGE, nImage);
+    pItem->setData(0, CProgBrowseView::ROLE_ID, nId);
+    return pItem;
+}
+
+QString TpLabel(const CNode& tp)
+{
+    const TpRecord& r = *static_cast<const CTpNode&>(tp).GetRecord();
+    return QStringLiteral("%1-%2-%3")
+        .arg(tp.GetId())
+        .arg(r.Get(TpField::Frequency))
+        .arg(r.Get(TpField::SymbolRate));
+}
+
+} // namespace
+
+CProgBrowseView::CProgBrowseView(QWidget* pParent) : QTreeWidget(pParent)
+{
+    setObjectName("progBrowseView");
+    setColumnCount(1);
+    setHeaderHidden(true);
+    setRootIsDecorated(true);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setIconSize(QSize(16, 16));
+    // Labels are never cut short in the narrow pane: it scrolls sideways instead.
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_icons[IMAGE_SAT] = QIcon(QStringLiteral(":/icons/satellite.png"));
+    m_icons[IMAGE_TP] = QIcon(QStringLiteral(":/icons/transponder.png"));
+    m_icons[IMAGE_ALL_PROG] = QIcon(QStringLiteral(":/icons/allprog.png"));
+    connect(this, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* pCurrent, QTreeWidgetItem*) { OnCurrentItemChanged(pCurrent); });
+}
+
+void CProgBrowseView::ShowDb(CProgDb* pDb)
+{
+    m_pDb = pDb;
+    RefreshTree();
+}
+
+void CProgBrowseView::RefreshTree()
+{
+    // A rebuild is not a selection by the user: the list pane keeps what it shows.
+    const QSignalBlocker blocker(this);
+    clear();
+    if (!m_pDb)
+        return;
+
+    QTreeWidgetItem* pAll =
+        NewItem(QStringLiteral("All Prog"), m_icons[IMAGE_ALL_PROG], IMAGE_ALL_PROG, INVALID_ID);
+    QTreeWidgetItem* pSatGroup = NewItem(QStringLiteral("Sat"), m_icons[IMAGE_SAT], IMAGE_SAT, INVALID_ID);
+
+    // Transponders by parent id, each group in transponder list order: every satellite gets all
+    // transponders whose parent id is its id, also when two satellites share an id.
+    std::unordered_map<int32_t, std::vector<const CNode*>> tpsByParent;
+    for (const CNode* pTp : m_pDb->GetTpList())
+        tpsByParent[pTp->GetParentId()].push_back(pTp);
+
+    for (const CNode* pNode : m_pDb->GetSatList()) {
+        const std::string strName = static_cast<const CSatNode*>(pNode)->GetRecord()->GetName();
+        QTreeWidgetItem* pSat = NewItem(DecodeName(strName), m_icons[IMAGE_SAT], IMAGE_SAT, pNode->GetId());
+        pSat->setData(0, ROLE_NAME_BYTES, QByteArray(strName.data(), static_cast<int>(strName.size())));
+        pSatGroup->addChild(pSat);
+        auto it = tpsByParent.find(pNode->GetId());
+        if (it == tpsByParent.end())
+            continue;
+        QList<QTreeWidgetItem*> tpItems;
+        tpItems.reserve(static_cast<int>(it->second.size()));
+        for (const CNode* pTp : it->second)
+            tpItems.append(NewItem(TpLabel(*pTp), m_icons[IMAGE_TP], IMAGE_TP, pTp->GetId()));
+        pSat->addChildren(tpItems);
+    }
+    addTopLevelItems({pAll, pSatGroup});
+    // Marks "no current node" as chosen, so that the view does not make the first node current
+    // when it gets the keyboard focus: only the user selects, and each selection fills the list.
+    setCurrentIndex(QModelIndex());
+}
+
+void CProgBrowseView::RefreshNames()
+{
+    QTreeWidgetItem* pSatGroup = GetSatGroupItem();
+    if (!pSatGroup)
+        return;
+    for (int i = 0; i < pSatGroup->childCount(); ++i) {
+        QTreeWidgetItem* pSat = pSatGroup->child(i);
+        const QByteArray bytes = pSat->data(0, ROLE_NAME_BYTES).toByteArray();
+        pSat->setText(0, DecodeName(bytes.toStdString()));
+    }
+}
+
+QTreeWidgetItem* CProgBrowseView::GetAllProgItem() const
+{
+    return topLevelItemCount() > 0 ? topLevelItem(0) : nullptr;
+}
+
+QTreeWidgetItem* CProgBrowseView::GetSatGroupItem() const
+{
+    return topLevelItemCount() > 1 ? topLevelItem(1) : nullptr;
+}
+
+void CProgBrowseView::OnCurrentItemChanged(QTreeWidgetItem* pCurrent)
+{
+    if (!pCurrent || !m_pListView)
+        return;
+    const int nImage = pCurrent->data(0, ROLE_IMAGE).toInt();
+    const int32_t nValue = pCurrent->data(0, ROLE_ID).toInt();
+    if (nImage == IMAGE_ALL_PROG)
+        m_pListView->ShowRecords(NODE_PROG, INVALID_ID);
+    else if (nImage == IMAGE_TP)
+        m_pListView->ShowRecords(NODE_PROG, nValue);
+    else if (nValue == INVALID_ID)
+        m_pListView->ShowRecords(NODE_SAT, INVALID_ID);
+    else
+        m_pListView->ShowRecords(NODE_TP, nValue);
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QTreeWidget>
+
+#include <cstdint>
+
+class CProgDb;
+class CProgListView;
+
+// The tree pane: "All Prog", and "Sat" with every satellite and, under each, its transponders.
+// Programs are never in the tree. Selecting a node asks the list pane to show its records; the
+// node's picture alone (all programs, transponder, satellite) decides which records.
+class CProgBrowseView : public QTreeWidget
+{
+    Q_OBJECT
+
+public:
+    // Picture indexes; they also tell a node's kind.
+    enum Image
+    {
+        IMAGE_SAT = 0,
+        IMAGE_TP = 1,
+        IMAGE_ALL_PROG = 2,
+    };
+    // Item data roles: the record id (INVALID_ID for "All Prog" and "Sat"), the picture index and,
+    // for satellites, the stored name bytes (decoded again when the code page changes).
+    static constexpr int ROLE_ID = Qt::UserRole;
+    static constexpr int ROLE_IMAGE = Qt::UserRole + 1;
+    static constexpr int ROLE_NAME_BYTES = Qt::UserRole + 2;
+
+    explicit CProgBrowseView(QWidget* pParent = nullptr);
+
+    // The list pane that selections fill (not owned).
+    void SetListView(CProgListView* pList) { m_pListView = pList; }
+
+    // Remembers the database (not owned; may be null) and rebuilds the tree from it: collapsed,
+    // nothing selected. A null database leaves the tree empty.
+    void ShowDb(CProgDb* pDb);
+    // Rebuilds the tree from the remembered database. Never refills the list pane.
+    void RefreshTree();
+    // Decodes the satellite names again after the code page changed.
+    void RefreshNames();
+
+    QTreeWidgetItem* GetAllProgItem() const;
+    QTreeWidgetItem* GetSatGroupItem() const;
+
+private:
+    void OnCurrentItemChanged(QTreeWidgetItem* pCurrent);
+
+    CProgDb* m_pDb = nullptr;
+    CProgListView* m_pListView = nullptr;
+    QIcon m_icons[3];
+};

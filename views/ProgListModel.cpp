@@ -1,0 +1,298 @@
+#include "views/ProgListModel.h"
+
+#include "db/ProgDb.h"
+#include "platform/CodePage.h"
+
+#include <algorithm>
+
+namespace {
+
+const char* const g_satHeadings[] = {"SatID",    "Name",         "Longitude", "LocalFre1", "LocalFre2",
+                                     "12V",      "22K",          "DiSEqC",    "DiSEqC12",  "Direction",
+                                     "LnbTpype", "DisEqC Motor", "TunerSel"};
+const char* const g_tpHeadings[] = {"TpID", "SatID", "Frequency", "SymbolRate", "Polar"};
+const char* const g_progHeadings[] = {"ProgID",   "TpID", "ProgName", "VPID",      "APID",   "PCRPID",
+                                      "Scramble", "Hide", "Track",    "ServiceId", "PmtPid", "AvType",
+                                      "Lock",     "Skip", "FavType",  "TunerSel"};
+
+constexpr int SAT_COLUMNS = sizeof(g_satHeadings) / sizeof(g_satHeadings[0]);
+constexpr int TP_COLUMNS = sizeof(g_tpHeadings) / sizeof(g_tpHeadings[0]);
+constexpr int PROG_COLUMNS = sizeof(g_progHeadings) / sizeof(g_progHeadings[0]);
+static_assert(SAT_COLUMNS == 13 && TP_COLUMNS == 5 && PROG_COLUMNS == 16, "column counts");
+
+QString Num(uint32_t n)
+{
+    return QString::number(n);
+}
+
+QString SatCell(const CSatNode& node, int nColumn)
+{
+    const SatRecord& r = *node.GetRecord();
+    switch (nColumn) {
+    case 0:
+        return QString::number(node.GetId());
+    case 1:
+        return DecodeName(r.GetName());
+    case 2:
+        return Num(r.Get(SatField::Longitude));
+    case 3:
+        return Num(LnbIndexToFreq(r.Get(SatField::LocalFre1)));
+    case 4:
+        return Num(LnbIndexToFreq(r.Get(SatField::LocalFre2)));
+    case 5:
+        return Num(r.Get(SatField::V12));
+    case 6:
+        return Num(r.Get(SatField::K22));
+    case 7:
+        return Num(r.Get(SatField::DiSEqC));
+    case 8:
+        return Num(r.Get(SatField::DiSEqC12));
+    case 9:
+        return Num(r.Get(SatField::Direction));
+    case 10:
+        return Num(r.Get(SatField::LnbType));
+    case 11:
+        return Num(r.Get(SatField::DisEqCMotor));
+    case 12:
+        return Num(r.Get(SatField::TunerSel));
+    default:
+        return QString();
+    }
+}
+
+QString TpCell(const CTpNode& node, int nColumn)
+{
+    const TpRecord& r = *node.GetRecord();
+    switch (nColumn) {
+    case 0:
+        return QString::number(node.GetId());
+    case 1:
+        return QString::number(node.GetParentId());
+    case 2:
+        return Num(r.Get(TpField::Frequency));
+    case 3:
+        return Num(r.Get(TpField::SymbolRate));
+    case 4:
+        return Num(r.Get(TpField::Polar));
+    default:
+        return QString();
+    }
+}
+
+QString ProgCell(const CProgNode& node, int nColumn)
+{
+    const ProgRecord& r = *node.GetRecord();
+    switch (nColumn) {
+    case 0:
+        return QString::number(node.GetId());
+    case 1:
+        return QString::number(node.GetParentId());
+    case 2:
+        return DecodeName(r.GetName());
+    case 3:
+        return Num(r.Get(ProgField::VPID));
+    case 4:
+        return Num(r.Get(ProgField::APID));
+    case 5:
+        return Num(r.Get(ProgField::PCRPID));
+    case 6:
+        return Num(r.Get(ProgField::Scramble));
+    case 7:
+        return Num(r.Get(ProgField::Hide));
+    case 8:
+        return Num(r.Get(ProgField::Track));
+    case 9:
+        return Num(r.Get(ProgField::ServiceId));
+    case 10:
+        return Num(r.Get(ProgField::PmtPid));
+    case 11:
+        return Num(r.Get(ProgField::AvType));
+    case 12:
+        return Num(r.Get(ProgField::Lock));
+    case 13:
+        return Num(r.Get(ProgField::Skip));
+    case 14:
+        return Num(r.Get(ProgField::FavType));
+    case 15:
+        return Num(r.Get(ProgField::TunerSel));
+    default:
+        return QString();
+    }
+}
+
+} // namespace
+
+QString DecodeName(const std::string& strBytes)
+{
+    const uint32_t cp = CodePage::GetAnsiCodePage();
+    if (cp == CodePage::CP_UTF8)
+        return QString::fromUtf8(strBytes.data(), static_cast<int>(strBytes.size()));
+    return QString::fromStdString(CodePage::ToUtf8(strBytes, cp));
+}
+
+CProgListModel::CProgListModel(QObject* pParent) : QAbstractTableModel(pParent) {}
+
+int CProgListModel::ColumnCount(int nColumns)
+{
+    switch (nColumns) {
+    case COLUMNS_SAT:
+        return SAT_COLUMNS;
+    case COLUMNS_TP:
+        return TP_COLUMNS;
+    case COLUMNS_PROG:
+        return PROG_COLUMNS;
+    default:
+        return 0;
+    }
+}
+
+const char* CProgListModel::Heading(int nColumns, int nColumn)
+{
+    if (nColumn < 0 || nColumn >= ColumnCount(nColumns))
+        return "";
+    switch (nColumns) {
+    case COLUMNS_SAT:
+        return g_satHeadings[nColumn];
+    case COLUMNS_TP:
+        return g_tpHeadings[nColumn];
+    default:
+        return g_progHeadings[nColumn];
+    }
+}
+
+QString CProgListModel::RecordCellText(int nColumns, const CNode* pNode, int nColumn)
+{
+    if (!pNode)
+        return QString();
+    switch (nColumns) {
+    case COLUMNS_SAT:
+        return SatCell(static_cast<const CSatNode&>(*pNode), nColumn);
+    case COLUMNS_TP:
+        return TpCell(static_cast<const CTpNode&>(*pNode), nColumn);
+    case COLUMNS_PROG:
+        return ProgCell(static_cast<const CProgNode&>(*pNode), nColumn);
+    default:
+        return QString();
+    }
+}
+
+const CNodeList* CProgListModel::ShownList() const
+{
+    if (!m_pDb)
+        return nullptr;
+    switch (m_nColumns) {
+    case COLUMNS_SAT:
+        return &m_pDb->GetSatList();
+    case COLUMNS_TP:
+        return &m_pDb->GetTpList();
+    case COLUMNS_PROG:
+        return &m_pDb->GetProgList();
+    default:
+        return nullptr;
+    }
+}
+
+void CProgListModel::Clear()
+{
+    beginResetModel();
+    m_ids.clear();
+    m_nColumns = COLUMNS_NONE;
+    endResetModel();
+}
+
+void CProgListModel::SetColumns(int nColumns)
+{
+    beginResetModel();
+    m_ids.clear();
+    m_nColumns = ColumnCount(nColumns) > 0 ? nColumns : COLUMNS_NONE;
+    endResetModel();
+}
+
+void CProgListModel::SetRows(std::vector<int32_t> ids)
+{
+    beginResetModel();
+    m_ids = std::move(ids);
+    endResetModel();
+}
+
+void CProgListModel::InsertRow(int nRow, int32_t nId)
+{
+    nRow = std::clamp(nRow, 0, GetRowCount());
+    beginInsertRows(QModelIndex(), nRow, nRow);
+    m_ids.insert(m_ids.begin() + nRow, nId);
+    endInsertRows();
+}
+
+void CProgListModel::RemoveRowAt(int nRow)
+{
+    if (nRow < 0 || nRow >= GetRowCount())
+        return;
+    beginRemoveRows(QModelIndex(), nRow, nRow);
+    m_ids.erase(m_ids.begin() + nRow);
+    endRemoveRows();
+}
+
+void CProgListModel::RemoveAllRows()
+{
+    if (m_ids.empty())
+        return;
+    beginRemoveRows(QModelIndex(), 0, GetRowCount() - 1);
+    m_ids.clear();
+    endRemoveRows();
+}
+
+QString CProgListModel::CellText(int nRow, int nColumn) const
+{
+    const CNodeList* pList = ShownList();
+    if (!pList || nRow < 0 || nRow >= GetRowCount())
+        return QString();
+    return RecordCellText(m_nColumns, pList->Find(GetId(nRow)), nColumn);
+}
+
+QString CProgListModel::HeadingText(int nColumn) const
+{
+    return QString::fromLatin1(Heading(m_nColumns, nColumn));
+}
+
+void CProgListModel::RefreshTexts()
+{
+    if (!m_ids.empty() && columnCount() > 0)
+        emit dataChanged(index(0, 0), index(GetRowCount() - 1, columnCount() - 1), {Qt::DisplayRole});
+}
+
+int CProgListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : GetRowCount();
+}
+
+int CProgListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount(m_nColumns);
+}
+
+QVariant CProgListModel::data(const QModelIndex& index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return QVariant();
+    if (role == Qt::DisplayRole)
+        return CellText(index.row(), index.column());
+    if (role == Qt::UserRole)
+        return GetId(index.row());
+    return QVariant();
+}
+
+QVariant CProgListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columnCount())
+        return HeadingText(section);
+    if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags CProgListModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}

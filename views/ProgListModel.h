@@ -1,0 +1,79 @@
+#pragma once
+
+#include "db/Node.h"
+
+#include <QAbstractTableModel>
+
+#include <cstdint>
+#include <vector>
+
+class CNodeList;
+class CProgDb;
+
+// The rows of the list pane: one record id per row, plus the record kind whose columns are shown.
+//
+// A row keeps nothing but its record's id; every cell is read from the database when it is drawn,
+// by looking the id up in the list of the shown kind (the first record with that id, the same
+// record Delete, Filter and drag act on). That keeps 40,000 rows cheap to build and never lets a
+// row show stale values.
+class CProgListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    // Column sets; COLUMNS_NONE is the state after ClearList (neither columns nor rows).
+    enum Columns
+    {
+        COLUMNS_NONE = -1,
+        COLUMNS_SAT = NODE_SAT,
+        COLUMNS_TP = NODE_TP,
+        COLUMNS_PROG = NODE_PROG,
+    };
+
+    explicit CProgListModel(QObject* pParent = nullptr);
+
+    void SetDb(CProgDb* pDb) { m_pDb = pDb; }
+    CProgDb* GetDb() const { return m_pDb; }
+
+    // Removes every row and every column.
+    void Clear();
+    // Sets the column set of a kind; the rows are removed.
+    void SetColumns(int nColumns);
+    int GetColumns() const { return m_nColumns; }
+    // Replaces all rows at once (columns stay).
+    void SetRows(std::vector<int32_t> ids);
+    // Inserts one row at nRow (clamped to 0..rowCount), moving the rows from there down by one.
+    void InsertRow(int nRow, int32_t nId);
+    void RemoveRowAt(int nRow);
+    void RemoveAllRows();
+    int32_t GetId(int nRow) const { return m_ids[static_cast<size_t>(nRow)]; }
+    int GetRowCount() const { return static_cast<int>(m_ids.size()); }
+
+    // Text of a cell as the list shows it; empty when the record is not (or no longer) there.
+    QString CellText(int nRow, int nColumn) const;
+    // Heading of a column of the current set.
+    QString HeadingText(int nColumn) const;
+    // Tells the views that every cell may read differently (the code page of names changed).
+    void RefreshTexts();
+
+    static int ColumnCount(int nColumns);
+    static const char* Heading(int nColumns, int nColumn);
+    // The text of one cell of a record of the given column set.
+    static QString RecordCellText(int nColumns, const CNode* pNode, int nColumn);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    const CNodeList* ShownList() const;
+
+    CProgDb* m_pDb = nullptr;
+    int m_nColumns = COLUMNS_NONE;
+    std::vector<int32_t> m_ids;
+};
+
+// A record name (bytes in the ANSI code page) as text for the screen; the stored bytes never change.
+QString DecodeName(const std::string& strBytes);
