@@ -2,6 +2,7 @@
 #include "tests/TestUtil.h"
 #include "tests/cli/CliRun.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,26 @@ TEST_F(CliXls, ConvertBetweenDatabaseAndWorkbook)
     r = Run({"info", "wb.out", "--from", "xls"});
     EXPECT_EQ(r.nExit, 0) << r.strErr;
     EXPECT_EQ(r.strOut, "satellites: 2\ntransponders: 2\nprograms: 2\n");
+}
+
+TEST_F(CliXls, MergeTakesAWorkbook)
+{
+    // An image whose default-database area at 0x1000 holds an empty database and free space.
+    std::vector<uint8_t> image(0x4000, 0x00);
+    const std::string empty("Sg8K\0\0\0\0\0\0\0\0\0\0\0\0Eg8K", 20);
+    std::copy(empty.begin(), empty.end(), image.begin() + 0x1000);
+    std::fill(image.begin() + 0x1000 + 20, image.begin() + 0x2000 + 20, 0xFF);
+    WriteBytes(m_dir.File("fw.bin"), image);
+    CopyTestData("channels.xls");
+
+    CliResult r = Run({"merge", "channels.xls", "fw.bin", "--codepage", "1252"});
+    ASSERT_EQ(r.nExit, 0) << r.strErr;
+    ASSERT_EQ(Run({"convert", "channels.xls", "channels.db", "--codepage", "1252"}).nExit, 0);
+    const std::vector<uint8_t> db = ReadBytes(m_dir.File("channels.db"));
+    const std::vector<uint8_t> after = ReadBytes(m_dir.File("fw.bin"));
+    ASSERT_EQ(after.size(), image.size());
+    ASSERT_EQ(db.size(), 20u + 4 * 28 + 8 * 4 + 7 * 40);
+    EXPECT_TRUE(std::equal(db.begin(), db.end(), after.begin() + 0x1000));
 }
 
 TEST_F(CliXls, ReadErrorsAreReported)
