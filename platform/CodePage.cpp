@@ -1,6 +1,7 @@
 #include "platform/CodePage.h"
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -385,12 +386,21 @@ std::unique_ptr<SCodePageInfo> ProbeCodePage(uint32_t cp)
 
 const SCodePageInfo& Info(uint32_t cp)
 {
+    // Every conversion asks for its two code pages, so the probed ones are also kept in a table
+    // that is read without the lock.
+    static std::atomic<const SCodePageInfo*> s_fast[65536];
+    if (cp < 65536) {
+        if (const SCodePageInfo* p = s_fast[cp].load(std::memory_order_acquire))
+            return *p;
+    }
     static std::mutex s_mutex;
     static std::map<uint32_t, std::unique_ptr<SCodePageInfo>> s_cache;
     std::lock_guard<std::mutex> lock(s_mutex);
     auto it = s_cache.find(cp);
     if (it == s_cache.end())
         it = s_cache.emplace(cp, ProbeCodePage(cp)).first;
+    if (cp < 65536)
+        s_fast[cp].store(it->second.get(), std::memory_order_release);
     return *it->second;
 }
 

@@ -4,6 +4,7 @@
 #include "platform/FileIO.h"
 #include "sheet/XmlEntities.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <stdexcept>
@@ -236,10 +237,12 @@ bool CXmlDoc::LoadFile(const std::string& strPath)
         m_bWellFormed = false;
         return false;
     }
-    return LoadBytes(std::string(data.begin(), data.end()));
+    std::string bytes(data.begin(), data.end());
+    data = std::vector<uint8_t>();
+    return LoadBytes(std::move(bytes));
 }
 
-bool CXmlDoc::LoadBytes(const std::string& strBytes)
+bool CXmlDoc::LoadBytes(std::string strBytes)
 {
     const uint32_t nAnsi = CodePage::GetAnsiCodePage();
     m_bom = Bom::None;
@@ -280,18 +283,19 @@ bool CXmlDoc::LoadBytes(const std::string& strBytes)
         nSource = nAnsi;
 
     std::string text;
-    text.reserve(strBytes.size() - nSkip);
     if (nSource == CodePage::CP_UTF16LE || nSource == CodePage::CP_UTF16BE) {
         // Zero 16-bit units are dropped.
+        text.reserve(strBytes.size() - nSkip);
         for (size_t i = nSkip; i + 1 < strBytes.size(); i += 2)
             if (strBytes[i] != '\0' || strBytes[i + 1] != '\0')
                 text.append(strBytes, i, 2);
-    } else if (nSource == CodePage::CP_UTF32LE || nSource == CodePage::CP_UTF32BE) {
-        text.assign(strBytes, nSkip, std::string::npos); // every character has zero bytes
     } else {
-        for (size_t i = nSkip; i < strBytes.size(); ++i)
-            if (strBytes[i] != '\0')
-                text += strBytes[i];
+        text = std::move(strBytes);
+        text.erase(0, nSkip);
+        // Zero bytes are dropped, except in UTF-32, where every character has some.
+        if (nSource != CodePage::CP_UTF32LE && nSource != CodePage::CP_UTF32BE &&
+            text.find('\0') != std::string::npos)
+            text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
     }
     if (nSource == nAnsi || nSource == CodePage::CP_UTF8) {
         m_nDocCodePage = nSource;
@@ -307,7 +311,7 @@ bool CXmlDoc::LoadBytes(const std::string& strBytes)
 
 std::string CXmlDoc::SaveBytes() const
 {
-    const std::string text = Serialize();
+    std::string text = Serialize();
     uint32_t nTarget;
     std::string out;
     switch (m_bom) {
@@ -336,8 +340,10 @@ std::string CXmlDoc::SaveBytes() const
         break;
     }
     }
-    out += CodePage::Convert(text, m_nDocCodePage, nTarget);
-    return out;
+    std::string bytes =
+        nTarget == m_nDocCodePage ? std::move(text) : CodePage::Convert(text, m_nDocCodePage, nTarget);
+    bytes.insert(0, out);
+    return bytes;
 }
 
 bool CXmlDoc::SaveFile(const std::string& strPath) const
@@ -359,7 +365,9 @@ void CXmlDoc::Parse(std::string strText)
     if (strText.size() >= std::numeric_limits<uint32_t>::max() / 2)
         throw std::length_error("XML document too large");
     m_strText = std::move(strText);
+    ++m_nEdits;
     m_aElems.assign(1, SElem());
+    m_aElems.reserve(static_cast<size_t>(std::count(m_strText.begin(), m_strText.end(), '<')) / 2 + 1);
     m_crlf = SPiece();
     bool bOk = true;
     int nRoots = 0;
@@ -508,7 +516,6 @@ void CXmlDoc::Parse(std::string strText)
             el.start = SPiece{static_cast<uint32_t>(lt), static_cast<uint32_t>(gt + 1 - lt)};
             el.nNameLen = static_cast<uint32_t>(e - lt - 1);
             el.nParent = parent;
-            el.nPrev = m_aElems[parent].nLast;
             el.head = el.end = el.tail = SPiece{static_cast<uint32_t>(gt + 1), 0};
             if (s[gt - 1] == '/')
                 el.nFlags |= FLAG_EMPTY_TAG;
@@ -575,18 +582,41 @@ CXmlDoc::SPiece CXmlDoc::Store(std::string_view text)
 {
     if (m_strText.size() + text.size() >= std::numeric_limits<uint32_t>::max())
         throw std::length_error("XML document too large");
+    ++m_nEdits;
     SPiece piece{static_cast<uint32_t>(m_strText.size()), static_cast<uint32_t>(text.size())};
     m_strText.append(text.data(), text.size());
     return piece;
 }
 
+// True when text needs no conversion between the document and the ANSI code page.
+bool CXmlDoc::PassesThrough(std::string_view text) const
+{
+    const uint32_t nAnsi = CodePage::GetAnsiCodePage();
+    if (nAnsi == m_nDocCodePage)
+        return true;
+    if (nAnsi != m_nAnsi) {
+        m_nAnsi = nAnsi;
+        m_bAsciiSame = CodePage::IsAsciiCompatible(nAnsi) && CodePage::IsAsciiCompatible(m_nDocCodePage);
+    }
+    if (!m_bAsciiSame)
+        return false;
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
 std::string CXmlDoc::ToDoc(const std::string& strAnsi) const
 {
+    if (PassesThrough(strAnsi))
+        return strAnsi;
     return CodePage::Convert(strAnsi, CodePage::GetAnsiCodePage(), m_nDocCodePage);
 }
 
 std::string CXmlDoc::FromDoc(std::string_view text) const
 {
+    if (PassesThrough(text))
+        return std::string(text);
     return CodePage::Convert(std::string(text), m_nDocCodePage, CodePage::GetAnsiCodePage());
 }
 
@@ -799,12 +829,14 @@ bool CXmlDoc::FindCurrentAttribute(const std::string& strName, std::string& strV
 // CDATA sections are taken literally and comments and processing instructions are dropped.
 std::string CXmlDoc::DecodeText(std::string_view text, bool bMarkup) const
 {
+    if (text.find_first_of(bMarkup ? "&<" : "&") == std::string_view::npos)
+        return FromDoc(text);
     const uint32_t nAnsi = CodePage::GetAnsiCodePage();
     std::string out;
     std::string run; // text of the document not yet converted
     auto flush = [&]() {
         if (!run.empty()) {
-            out += CodePage::Convert(run, m_nDocCodePage, nAnsi);
+            out += PassesThrough(run) ? run : CodePage::Convert(run, m_nDocCodePage, nAnsi);
             run.clear();
         }
     };
@@ -962,7 +994,6 @@ bool CXmlDoc::AppendChild(const std::string& strName, const std::string& strText
             par.head = m_crlf;
     }
 
-    el.nPrev = prev;
     SElem& p3 = m_aElems[parent];
     el.nNext = prev ? m_aElems[prev].nNext : p3.nFirst;
     m_aElems.push_back(el);
@@ -971,9 +1002,7 @@ bool CXmlDoc::AppendChild(const std::string& strName, const std::string& strText
         m_aElems[prev].nNext = idx;
     else
         p4.nFirst = idx;
-    if (el.nNext)
-        m_aElems[el.nNext].nPrev = idx;
-    else
+    if (!el.nNext)
         p4.nLast = idx;
     m_cursor.nChild = idx;
     return true;

@@ -31,7 +31,7 @@ public:
     // document then holds what could be indexed).
     bool LoadFile(const std::string& strPath);
     // The same for the bytes of a file.
-    bool LoadBytes(const std::string& strBytes);
+    bool LoadBytes(std::string strBytes);
     // Writes the document with the byte order mark and encoding it was read with (else the
     // encoding of its XML declaration, else UTF-8), through a temporary file renamed over strPath.
     bool SaveFile(const std::string& strPath) const;
@@ -40,6 +40,8 @@ public:
     // The whole document text in the ANSI code page.
     std::string GetDocText() const;
     bool IsWellFormed() const { return m_bWellFormed; }
+    // Grows with every edit, so that callers can tell whether what they read is still current.
+    uint64_t EditCount() const { return m_nEdits; }
     // Encoding name found when loading (from the mark or the declaration; empty when none).
     const std::string& GetEncoding() const { return m_strEncoding; }
 
@@ -104,7 +106,6 @@ private:
         int32_t nFirst = 0;
         int32_t nLast = 0;
         int32_t nNext = 0;
-        int32_t nPrev = 0;
         uint32_t nNameLen = 0;
         uint8_t nFlags = 0;
     };
@@ -133,6 +134,7 @@ private:
     void AppendContent(int32_t nElem, std::string& strOut) const;
     std::string ToDoc(const std::string& strAnsi) const;
     std::string FromDoc(std::string_view text) const;
+    bool PassesThrough(std::string_view text) const;
 
     std::string m_strText;       // text store: the loaded text, then the text of every edit
     std::vector<SElem> m_aElems; // [0] stands for the document
@@ -149,4 +151,8 @@ private:
     } m_bom = Bom::None;
     bool m_bWellFormed = false;
     SPiece m_crlf;
+    uint64_t m_nEdits = 0;
+    // Whether ASCII text is the same in the document and the ANSI code page (as of m_nAnsi).
+    mutable uint32_t m_nAnsi = 0;
+    mutable bool m_bAsciiSame = false;
 };

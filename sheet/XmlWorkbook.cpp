@@ -73,6 +73,7 @@ void CXmlWorkbook::ForgetCursors()
 {
     m_row = SRowCursor();
     m_cell = SCellCursor();
+    m_table = STableCache();
 }
 
 bool CXmlWorkbook::OpenWorkbook(const std::string& strPath)
@@ -216,11 +217,17 @@ bool CXmlWorkbook::EnterTable(STableInfo& info)
     if (!m_pDoc->NextChildEither("Table", "ss:Table"))
         return false;
     m_pDoc->EnterChild();
+    const int32_t table = m_pDoc->CurrentElement();
+    if (m_table.nTable == table && m_table.nEdits == m_pDoc->EditCount()) {
+        info = m_table.info;
+        return true;
+    }
     std::string v;
     info.bRowBound = m_pDoc->FindCurrentAttribute("ss:ExpandedRowCount", v);
     info.nRows = static_cast<int32_t>(ParseDecimal(v));
     info.bColumnBound = m_pDoc->FindCurrentAttribute("ss:ExpandedColumnCount", v);
     info.nColumns = static_cast<int32_t>(ParseDecimal(v));
+    m_table = STableCache{table, m_pDoc->EditCount(), info};
     return true;
 }
 
@@ -347,16 +354,22 @@ bool CXmlWorkbook::SetCellText(int32_t nRow, int32_t nColumn, const std::string&
         if (nRow >= 1 && nColumn >= 0 && EnterTable(info)) {
             // A count the table does not give stays absent: writing it would hide the rows and
             // columns beyond it from every later read.
-            if (info.bRowBound && info.nRows < nRow)
+            const int32_t table = m_pDoc->CurrentElement();
+            if (info.bRowBound && info.nRows < nRow) {
                 m_pDoc->SetCurrentAttribute("ss:ExpandedRowCount", nRow);
+                info.nRows = nRow;
+            }
             int64_t nColumns = std::numeric_limits<int64_t>::max();
             if (info.bColumnBound) {
                 nColumns = info.nColumns;
                 if (nColumn >= nColumns) {
                     nColumns = nColumn + 1;
                     m_pDoc->SetCurrentAttribute("ss:ExpandedColumnCount", nColumn + 1);
+                    info.nColumns = nColumn + 1;
                 }
             }
+            // The counts were written just now; the edits below do not touch the Table's tag.
+            m_table = STableCache{table, 0, info};
             if (FindRow(nRow, true)) {
                 m_pDoc->EnterChild();
                 bOk = FindCell(nColumn, nColumns, true);
@@ -371,6 +384,8 @@ bool CXmlWorkbook::SetCellText(int32_t nRow, int32_t nColumn, const std::string&
                 }
                 m_pDoc->SetChildAttribute("ss:Type", "String");
             }
+            if (m_table.nTable == table)
+                m_table.nEdits = m_pDoc->EditCount();
         }
     } catch (const std::exception& e) {
         SetLastErrorMsg(Truncated(e.what()));

@@ -61,6 +61,15 @@ private:
         bool bColumnBound = false;
     };
 
+    // The counts of the table read last, valid while the document has not been edited since (or
+    // was edited only by SetCellText, which keeps them up to date).
+    struct STableCache
+    {
+        int32_t nTable = 0;
+        uint64_t nEdits = 0;
+        STableInfo info;
+    };
+
     bool IsSheetCurrent() const;
     bool EnterTable(STableInfo& info);
     bool FindRow(int32_t nRow, bool bAppend);
@@ -72,6 +81,7 @@ private:
     std::unique_ptr<CXmlDoc> m_pDoc;
     SRowCursor m_row;
     SCellCursor m_cell;
+    STableCache m_table;
 };
 
 // The text of a new workbook (XmlWorkbookTemplate.cpp).
