@@ -219,6 +219,7 @@ bool CAccessExcelOut::SaveDb(const std::string& strPath, CProgDb* pDb)
         return false;
     m_pDb = pDb;
     m_pNameWriter.reset(new CNameCellWriter(CodePage::GetAnsiCodePage()));
+    m_sheetsInOrder.clear();
     m_tpsOfSat.clear();
     m_progsOfTp.clear();
     for (const CNode* pTp : pDb->GetTpList())
@@ -237,12 +238,6 @@ bool CAccessExcelOut::SaveDb(const std::string& strPath, CProgDb* pDb)
     m_tpsOfSat.clear();
     m_progsOfTp.clear();
     return bResult;
-}
-
-std::string CAccessExcelOut::SheetOfSat(int32_t nSatId) const
-{
-    auto it = m_sheetOfSat.find(nSatId);
-    return (nSatId == INVALID_ID || it == m_sheetOfSat.end()) ? std::string() : it->second;
 }
 
 bool CAccessExcelOut::WriteSatelliteSheet()
@@ -276,7 +271,7 @@ bool CAccessExcelOut::WriteSatelliteRow(int32_t nRow, const CSatNode& sat)
         m_workbook.SetCellText(nRow, nColumn++, FormatNumber(pRec->Get(*pField)));
 
     const std::string strSheet = m_usedSheetNames.MakeSheetName(strName);
-    m_sheetOfSat[sat.GetId()] = strSheet;
+    m_sheetsInOrder.push_back(strSheet);
     m_workbook.SetCellLink(nRow, SATCOL_NAME, "#" + strSheet + "!A1");
     m_workbook.SetCellText(nRow, SATCOL_SHEET, strSheet);
     return true;
@@ -284,8 +279,11 @@ bool CAccessExcelOut::WriteSatelliteRow(int32_t nRow, const CSatNode& sat)
 
 bool CAccessExcelOut::WriteProgramSheets()
 {
+    // By position rather than by satellite id: satellites read from a firmware image may share an
+    // id, and each of them must still get the sheet its ProgSheet cell names.
+    size_t i = 0;
     for (const CNode* pSat : m_pDb->GetSatList())
-        if (!WriteProgramSheet(SheetOfSat(pSat->GetId()), pSat->GetId()))
+        if (i >= m_sheetsInOrder.size() || !WriteProgramSheet(m_sheetsInOrder[i++], pSat->GetId()))
             return false;
     return true;
 }

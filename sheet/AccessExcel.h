@@ -69,12 +69,11 @@ private:
     bool WriteProgramRow(int32_t nRow, const CProgNode& prog, const CTpNode& tp);
     bool WriteTransponderRow(int32_t nRow, const CTpNode& tp);
     bool WriteTpColumns(int32_t nRow, const CTpNode& tp);
-    std::string SheetOfSat(int32_t nSatId) const;
 
     CXmlWorkbook m_workbook;
     CProgDb* m_pDb = nullptr;
-    std::map<int32_t, std::string> m_sheetOfSat;
     SheetLayout::CSheetNamer m_usedSheetNames;
+    std::vector<std::string> m_sheetsInOrder; // program sheet of each satellite, in list order
     // Transponders per satellite id and programs per transponder id, each in list order, built once
     // per export instead of walking the whole list for every satellite and transponder.
     std::unordered_map<int32_t, std::vector<const CTpNode*>> m_tpsOfSat;

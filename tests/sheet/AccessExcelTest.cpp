@@ -763,6 +763,23 @@ TEST_F(ExcelExport, SheetNamesAndLinks)
     EXPECT_EQ(back.GetSatList().GetLastId(), 2);
 }
 
+TEST_F(ExcelExport, SatellitesSharingAnIdEachGetTheirSheet)
+{
+    // Ids taken from a firmware image need not be unique; the workbook must still import.
+    CProgDb db;
+    AddSat(db, "First");
+    AddSat(db, "Second")->SetId(0);
+    AddProg(db, AddTp(db, 0, 11000, 27500, 0)->GetId(), "P");
+    ASSERT_TRUE(Save(db));
+    CProgDb back;
+    ASSERT_TRUE(LoadBack(back)) << GetLastErrorMsg();
+    EXPECT_EQ(back.GetSatList().GetCount(), 2);
+    // The transponder belongs to satellite id 0, which both satellites carry.
+    EXPECT_EQ(back.GetTpList().GetCountByParent(0), 1);
+    EXPECT_EQ(back.GetTpList().GetCountByParent(1), 1);
+    EXPECT_EQ(back.GetProgList().GetCount(), 2);
+}
+
 TEST_F(ExcelExport, SatellitesWithoutNames)
 {
     // The first unnamed satellite gets an empty ProgSheet cell, so the import leaves it out; the
