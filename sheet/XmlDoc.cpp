@@ -303,7 +303,13 @@ bool CXmlDoc::LoadBytes(std::string strBytes)
         text = CodePage::Convert(text, nSource, CodePage::CP_UTF8);
         m_nDocCodePage = CodePage::CP_UTF8;
     }
+    // Beyond what the element index can address (its offsets are 32-bit): refused.
+    const bool bTooLarge = text.size() >= std::numeric_limits<uint32_t>::max() / 2;
+    if (bTooLarge)
+        text.clear();
     Parse(std::move(text));
+    if (bTooLarge)
+        m_bWellFormed = false;
     Rewind();
     m_marks.clear();
     return m_bWellFormed;
@@ -362,8 +368,6 @@ std::string CXmlDoc::GetDocText() const
 
 void CXmlDoc::Parse(std::string strText)
 {
-    if (strText.size() >= std::numeric_limits<uint32_t>::max() / 2)
-        throw std::length_error("XML document too large");
     m_strText = std::move(strText);
     ++m_nEdits;
     m_aElems.assign(1, SElem());

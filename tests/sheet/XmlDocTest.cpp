@@ -310,3 +310,60 @@ TEST_F(XmlDocTest, SaveFileWritesTheFile)
     EXPECT_TRUE(again.LoadFile(dir.File("x.xml")));
     EXPECT_EQ("<a>\r\n<b/>\r\n</a>", again.GetDocText());
 }
+
+TEST_F(XmlDocTest, MutatedDocumentsStayInsideTheirTextAndSaveUnchanged)
+{
+    const std::string base =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+        "<!DOCTYPE W [<!ENTITY e \"v\">]><W a=\"1\" b='x&amp;y'>\r\n <S n=\"s\"><T c=\"2\"/>\r\n"
+        "<R><C i=\"3\"><D t=\"s\">caf\xC3\xA9 &lt;&#x41;&eacute;</D></C><C/></R>"
+        "<!-- note --><?pi data?><![CDATA[<raw>]]></S>\r\n<X>text</X></W>\r\n";
+    const char alphabet[] = "<>/!?\"'&;=[]-# \r\nxDC\xC3\xA9";
+    uint32_t seed = 2024;
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    const size_t keep = base.find('\n') + 1; // the declaration stays as it is
+    for (int round = 0; round < 3000; ++round) {
+        std::string text = base;
+        for (uint32_t k = 1 + next(4); k > 0; --k) {
+            const size_t at = keep + next(static_cast<uint32_t>(text.size() - keep));
+            const char c = alphabet[next(sizeof alphabet - 1)];
+            switch (next(3)) {
+            case 0:
+                text[at] = c;
+                break;
+            case 1:
+                text.insert(at, 1, c);
+                break;
+            default:
+                text.erase(at, 1);
+            }
+        }
+        CXmlDoc doc;
+        doc.LoadBytes(text);
+        ASSERT_EQ(text, doc.SaveBytes()) << "round " << round;
+        // Walk every element and read it; then edit the first one found.
+        doc.Rewind();
+        int visited = 0;
+        while (doc.NextElement() && visited < 200) {
+            ++visited;
+            doc.CurrentText();
+            doc.CurrentTextContent();
+            doc.CurrentAttribute("a");
+            if (doc.NextChild()) {
+                doc.ChildAttribute("n");
+                doc.EnterChild();
+                doc.RewindChildren();
+            }
+        }
+        doc.Rewind();
+        if (doc.NextChild()) {
+            doc.AppendChild("N", "t<");
+            doc.SetChildAttribute("k", "v\"");
+            doc.SetCurrentAttribute("b", 7);
+            EXPECT_NE(std::string::npos, doc.SaveBytes().find("<N k=\"v&quot;\">t&lt;</N>"));
+        }
+    }
+}
