@@ -29,16 +29,25 @@ public:
     int m_nCount = 0;
 };
 
-// The importer reads a path: one scratch folder per process.
-const std::string& ScratchDir()
+// The importer reads a path: one scratch folder per process, removed at exit.
+char g_szScratch[] = "/tmp/fuzz-excel-XXXXXX";
+
+void RemoveScratch()
 {
-    static const std::string dir = [] {
-        char buf[] = "/tmp/fuzz-excel-XXXXXX";
-        const char* p = ::mkdtemp(buf);
-        FUZZ_CHECK(p != nullptr);
-        return std::string(p);
+    std::remove((std::string(g_szScratch) + "/in.xls").c_str());
+    std::remove((std::string(g_szScratch) + "/out.xls").c_str());
+    ::rmdir(g_szScratch);
+}
+
+std::string ScratchDir()
+{
+    static const bool bMade = [] {
+        FUZZ_CHECK(::mkdtemp(g_szScratch) != nullptr);
+        std::atexit(RemoveScratch);
+        return true;
     }();
-    return dir;
+    (void)bMade;
+    return g_szScratch;
 }
 
 bool WriteFile(const std::string& strPath, const uint8_t* pData, size_t nSize)
