@@ -61,6 +61,8 @@ std::string Lower(std::string_view s)
 
 std::string EscapeText(const std::string& s, bool bAttribute)
 {
+    if (s.find_first_of(bAttribute ? "&<>\"'" : "&<>") == std::string::npos)
+        return s;
     std::string out;
     out.reserve(s.size() + 8);
     for (char c : s) {
@@ -224,7 +226,7 @@ bool IsValidUtf8(const std::string& s)
 
 CXmlDoc::CXmlDoc() : m_nDocCodePage(CodePage::GetAnsiCodePage())
 {
-    m_aElems.resize(1);
+    m_aElems.Reset();
 }
 
 // ---- loading and saving ------------------------------------------------------------------------
@@ -370,8 +372,7 @@ void CXmlDoc::Parse(std::string strText)
 {
     m_strText = std::move(strText);
     ++m_nEdits;
-    m_aElems.assign(1, SElem());
-    m_aElems.reserve(static_cast<size_t>(std::count(m_strText.begin(), m_strText.end(), '<')) / 2 + 1);
+    m_aElems.Reset();
     m_crlf = SPiece();
     bool bOk = true;
     int nRoots = 0;
@@ -582,13 +583,17 @@ std::string_view CXmlDoc::Name(int32_t nElem) const
     return std::string_view(m_strText).substr(e.start.nOff + 1, e.nNameLen);
 }
 
-CXmlDoc::SPiece CXmlDoc::Store(std::string_view text)
+CXmlDoc::SPiece CXmlDoc::Store(std::initializer_list<std::string_view> parts)
 {
-    if (m_strText.size() + text.size() >= std::numeric_limits<uint32_t>::max())
+    size_t n = 0;
+    for (std::string_view p : parts)
+        n += p.size();
+    if (m_strText.size() + n >= std::numeric_limits<uint32_t>::max())
         throw std::length_error("XML document too large");
     ++m_nEdits;
-    SPiece piece{static_cast<uint32_t>(m_strText.size()), static_cast<uint32_t>(text.size())};
-    m_strText.append(text.data(), text.size());
+    SPiece piece{static_cast<uint32_t>(m_strText.size()), static_cast<uint32_t>(n)};
+    for (std::string_view p : parts)
+        m_strText.append(p.data(), p.size());
     return piece;
 }
 
@@ -947,17 +952,17 @@ bool CXmlDoc::AppendChild(const std::string& strName, const std::string& strText
         return false;
     const std::string name = ToDoc(strName);
     if (!m_crlf.nLen)
-        m_crlf = Store("\r\n");
+        m_crlf = Store({"\r\n"});
 
     SElem el;
     el.nParent = parent;
     el.nNameLen = static_cast<uint32_t>(name.size());
     if (strText.empty()) {
-        el.start = Store("<" + name + "/>");
+        el.start = Store({"<", name, "/>"});
         el.nFlags = FLAG_EMPTY_TAG;
     } else {
         const std::string body = EscapeText(ToDoc(strText), false);
-        const SPiece all = Store("<" + name + ">" + body + "</" + name + ">");
+        const SPiece all = Store({"<", name, ">", body, "</", name, ">"});
         el.start = SPiece{all.nOff, static_cast<uint32_t>(name.size() + 2)};
         el.head = SPiece{el.start.nOff + el.start.nLen, static_cast<uint32_t>(body.size())};
         el.end = SPiece{el.head.nOff + el.head.nLen, static_cast<uint32_t>(name.size() + 3)};
@@ -973,9 +978,9 @@ bool CXmlDoc::AppendChild(const std::string& strName, const std::string& strText
         tag.erase(tag.size() - 2, 1); // the '/' of "/>"
         const std::string parentName(Name(parent));
         SElem& p2 = m_aElems[parent];
-        p2.start = Store(tag);
+        p2.start = Store({tag});
         p2.head = m_crlf;
-        p2.end = Store("</" + parentName + ">");
+        p2.end = Store({"</", parentName, ">"});
         p2.nFlags &= static_cast<uint8_t>(~FLAG_EMPTY_TAG);
         prev = 0;
     } else if (m_cursor.nChild) {
@@ -989,7 +994,7 @@ bool CXmlDoc::AppendChild(const std::string& strName, const std::string& strText
         if (ip < t.size() && t[ip] != '<')
             ip = 0;
         if (ip < t.size())
-            el.tail = Store("\r\n" + std::string(t.substr(ip)));
+            el.tail = Store({"\r\n", std::string(t.substr(ip))});
         m_aElems[prev].tail = SPiece{tail.nOff, static_cast<uint32_t>(ip)};
     } else {
         // At the end tag; an empty content gets a line break in front as well.
@@ -1030,7 +1035,7 @@ bool CXmlDoc::SetAttribute(int32_t nElem, const std::string& strName, const std:
         const bool bEmpty = tag.size() >= 2 && tag[tag.size() - 2] == '/';
         tag.insert(tag.size() - (bEmpty ? 2 : 1), " " + name + "=" + quoted);
     }
-    m_aElems[nElem].start = Store(tag);
+    m_aElems[nElem].start = Store({tag});
     return true;
 }
 
@@ -1068,14 +1073,14 @@ bool CXmlDoc::SetChildText(const std::string& strText)
         std::string tag(View(e.start));
         tag.erase(tag.size() - 2, 1); // <name .../> becomes <name ...>
         const std::string name(Name(n));
-        const SPiece start = Store(tag);
-        const SPiece end = Store("</" + name + ">");
+        const SPiece start = Store({tag});
+        const SPiece end = Store({"</", name, ">"});
         SElem& e2 = m_aElems[n];
         e2.start = start;
         e2.end = end;
         e2.nFlags &= static_cast<uint8_t>(~FLAG_EMPTY_TAG);
     }
-    const SPiece head = Store(body);
+    const SPiece head = Store({body});
     m_aElems[n].head = head;
     return true;
 }

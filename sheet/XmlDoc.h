@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -116,6 +118,33 @@ private:
         int32_t nChild = 0;
     };
 
+    // Element records in chunks that never move, so that growing the index does not copy it.
+    class CElemStore
+    {
+    public:
+        void Reset()
+        {
+            m_chunks.clear();
+            m_nSize = 0;
+            push_back(SElem());
+        }
+        size_t size() const { return m_nSize; }
+        SElem& operator[](size_t i) { return m_chunks[i >> SHIFT][i & MASK]; }
+        const SElem& operator[](size_t i) const { return m_chunks[i >> SHIFT][i & MASK]; }
+        void push_back(const SElem& e)
+        {
+            if ((m_nSize >> SHIFT) >= m_chunks.size())
+                m_chunks.emplace_back(new SElem[size_t(1) << SHIFT]);
+            (*this)[m_nSize++] = e;
+        }
+
+    private:
+        static constexpr size_t SHIFT = 14;
+        static constexpr size_t MASK = (size_t(1) << SHIFT) - 1;
+        std::vector<std::unique_ptr<SElem[]>> m_chunks;
+        size_t m_nSize = 0;
+    };
+
     void Parse(std::string strText);
     std::string Serialize() const;
     std::string_view View(SPiece piece) const
@@ -123,7 +152,8 @@ private:
         return std::string_view(m_strText).substr(piece.nOff, piece.nLen);
     }
     std::string_view Name(int32_t nElem) const;
-    SPiece Store(std::string_view text);
+    // Appends text to the store (the parts one after the other) and returns where it is.
+    SPiece Store(std::initializer_list<std::string_view> parts);
     bool Matches(int32_t nElem, const std::string& strName, const std::string& strAlt) const;
     int32_t FindSibling(int32_t nFrom, const std::string& strName, const std::string& strAlt) const;
     bool FindAttribute(int32_t nElem, std::string_view name, size_t& nValueOff, size_t& nValueLen,
@@ -136,8 +166,8 @@ private:
     std::string FromDoc(std::string_view text) const;
     bool PassesThrough(std::string_view text) const;
 
-    std::string m_strText;       // text store: the loaded text, then the text of every edit
-    std::vector<SElem> m_aElems; // [0] stands for the document
+    std::string m_strText; // text store: the loaded text, then the text of every edit
+    CElemStore m_aElems;   // [0] stands for the document
     SCursor m_cursor;
     std::map<std::string, SCursor> m_marks;
     uint32_t m_nDocCodePage; // code page of the text store

@@ -110,6 +110,24 @@ TEST_F(XmlDocTest, DeclaredAndDefaultEncodings)
     EXPECT_EQ(unknown, m_doc.SaveBytes());
 }
 
+TEST_F(XmlDocTest, WideEncodingsDeclaredWithoutMark)
+{
+    // The declaration is found between the zero bytes, and the file is written back as it came.
+    const std::string u16 = Utf16Le("<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>x") + "\xE9" +
+                            std::string(1, '\0') + Utf16Le("</a>");
+    Load(u16);
+    EXPECT_EQ("x\xE9", m_doc.CurrentText());
+    EXPECT_EQ(u16, m_doc.SaveBytes());
+    std::string u32;
+    for (char c : std::string("<?xml version=\"1.0\" encoding=\"UTF-32\"?><a>y</a>")) {
+        u32 += c;
+        u32 += std::string(3, '\0');
+    }
+    Load(u32);
+    EXPECT_EQ("y", m_doc.CurrentText());
+    EXPECT_EQ(u32, m_doc.SaveBytes());
+}
+
 TEST_F(XmlDocTest, UndeclaredTextNotStartingWithATag)
 {
     // Valid UTF-8 is taken as UTF-8, anything else as ANSI.

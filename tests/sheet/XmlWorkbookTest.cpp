@@ -7,7 +7,9 @@
 
 #include "tests/TestUtil.h"
 
+#include <cstdio>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -382,15 +384,15 @@ TEST_F(XmlWorkbookTest, FailedSaveLeavesTheFileAndReportsIt)
     ASSERT_TRUE(m_book.SetCellText(1, 0, "x"));
     EXPECT_TRUE(m_book.SaveWorkbook(false));
     EXPECT_EQ("previous", ReadText(m_strOut));
-    // The folder becomes read-only: the temporary file cannot be created.
-    ASSERT_EQ(0, ::chmod(m_dir.Path().c_str(), 0555));
-    const bool bSaved = m_book.SaveWorkbook(true);
-    ::chmod(m_dir.Path().c_str(), 0755);
-    if (::geteuid() != 0) { // root writes anyway
-        EXPECT_FALSE(bSaved);
-        EXPECT_EQ("Save Excel failed! File = " + m_strOut, GetLastErrorMsg());
-        EXPECT_EQ("previous", ReadText(m_strOut));
-    }
+    // The target has become a folder with a file in it: the finished document cannot be put there.
+    ASSERT_EQ(0, std::remove(m_strOut.c_str()));
+    ASSERT_EQ(0, ::mkdir(m_strOut.c_str(), 0755));
+    WriteText(m_strOut + "/keep", "kept");
+    EXPECT_FALSE(m_book.SaveWorkbook(true));
+    EXPECT_EQ("Save Excel failed! File = " + m_strOut, GetLastErrorMsg());
+    EXPECT_EQ("kept", ReadText(m_strOut + "/keep"));
+    ASSERT_EQ(0, std::remove((m_strOut + "/keep").c_str()));
+    ASSERT_EQ(0, ::rmdir(m_strOut.c_str()));
     EXPECT_TRUE(m_book.SaveWorkbook(true));
     EXPECT_NE(std::string::npos, ReadText(m_strOut).find("<Data ss:Type=\"String\">x</Data>"));
     m_book.CloseWorkbook();
