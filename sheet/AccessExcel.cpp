@@ -228,8 +228,8 @@ bool CAccessExcelOut::SaveDb(const std::string& strPath, CProgDb* pDb)
         m_progsOfTp[pProg->GetParentId()].push_back(static_cast<const CProgNode*>(pProg));
 
     bool bResult = m_workbook.CreateWorkbook(strPath) && WriteSatelliteSheet() && WriteProgramSheets();
-    // Unlike a bare write of the finished document, a failed save is reported: the file at the
-    // path is then left as it was before the export.
+    // A failed write of the finished workbook fails the export; the file at the path then stays as
+    // it was.
     if (bResult)
         bResult = m_workbook.SaveWorkbook(true);
     m_workbook.CloseWorkbook();
