@@ -230,9 +230,21 @@ std::string CNameCellWriter::Encode(const std::string& strName)
     return strName;
 }
 
+namespace {
+
+std::string FoldCase(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+} // namespace
+
 CSheetNamer::CSheetNamer()
 {
-    m_used.insert(SAT_SHEET);
+    m_used.insert(FoldCase(SAT_SHEET));
 }
 
 std::string CSheetNamer::BaseName(const std::string& strSatName)
@@ -253,9 +265,9 @@ std::string CSheetNamer::MakeSheetName(const std::string& strSatName)
 {
     const std::string base = BaseName(strSatName);
     std::string name = base;
-    for (uint32_t n = 1; m_used.count(name) != 0; ++n)
+    for (uint32_t n = 1; m_used.count(FoldCase(name)) != 0; ++n)
         name = base + FormatNumber(n);
-    m_used.insert(name);
+    m_used.insert(FoldCase(name));
     return name;
 }
 

@@ -135,8 +135,10 @@ private:
 // of the satellite's name: ASCII letters and digits are kept, every other byte becomes '_', and an
 // '_' of the name that would follow an appended '_' is dropped ("A _B" gives "A_B", "A  B" gives
 // "A__B"). A name already handed out gets the first free decimal suffix 1, 2, 3, ...
-// "Satellites" counts as handed out from the start: a program sheet of that name would be the
-// satellite sheet itself, and its rows would overwrite the satellite rows.
+// Names count as the same regardless of letter case, because spreadsheet applications do not tell
+// sheets apart by case ("ORBIT" after "Orbit" becomes "ORBIT1"). "Satellites" counts as handed out
+// from the start: a program sheet of that name would be the satellite sheet itself, and its rows
+// would overwrite the satellite rows.
 class CSheetNamer
 {
 public:
@@ -147,7 +149,7 @@ public:
     std::string MakeSheetName(const std::string& strSatName);
 
 private:
-    std::set<std::string> m_used;
+    std::set<std::string> m_used; // lower case
 };
 
 } // namespace SheetLayout

@@ -204,5 +204,14 @@ TEST(SheetNamerTest, EmptyNamesAndTheSatelliteSheet)
     // A program sheet named "Satellites" would be the satellite sheet itself.
     EXPECT_EQ(namer.MakeSheetName("Satellites"), "Satellites1");
     EXPECT_EQ(namer.MakeSheetName("Satellites"), "Satellites2");
-    EXPECT_EQ(namer.MakeSheetName("satellites"), "satellites");
+    EXPECT_EQ(namer.MakeSheetName("satellites"), "satellites3");
+}
+
+TEST(SheetNamerTest, NamesDifferingOnlyInCaseAreTheSameSheet)
+{
+    CSheetNamer namer;
+    EXPECT_EQ(namer.MakeSheetName("Orbit"), "Orbit");
+    EXPECT_EQ(namer.MakeSheetName("ORBIT"), "ORBIT1");
+    EXPECT_EQ(namer.MakeSheetName("orbit1"), "orbit11");
+    EXPECT_EQ(namer.MakeSheetName("Orbit"), "Orbit2");
 }
