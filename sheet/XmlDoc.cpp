@@ -342,9 +342,12 @@ std::string CXmlDoc::SaveBytes() const
             ++i;
         if (StartsWith(text, i, "<?xml"))
             declared = DeclaredEncoding(std::string_view(text).substr(0, 1024));
-        nTarget = declared.empty() ? CodePage::CP_UTF8 : CodePage::CodePageFromName(declared);
-        if (!CodePage::IsSupported(nTarget))
-            nTarget = CodePage::GetAnsiCodePage();
+        // An encoding this system does not know or convert was taken as it was; it is written
+        // back the same way.
+        nTarget = CodePage::CP_UTF8;
+        if (!declared.empty() &&
+            (!CodePage::FindEncodingName(declared, nTarget) || !CodePage::IsSupported(nTarget)))
+            nTarget = m_nDocCodePage;
         break;
     }
     }

@@ -108,6 +108,11 @@ TEST_F(XmlDocTest, DeclaredAndDefaultEncodings)
     Load(unknown);
     EXPECT_EQ("\xE9\x81", m_doc.CurrentText());
     EXPECT_EQ(unknown, m_doc.SaveBytes());
+    {
+        // Also when the ANSI code page has changed since.
+        CAnsiScope ansi(1251);
+        EXPECT_EQ(unknown, m_doc.SaveBytes());
+    }
 }
 
 TEST_F(XmlDocTest, WideEncodingsDeclaredWithoutMark)
