@@ -1,5 +1,6 @@
 #include "platform/CodePage.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -280,35 +281,49 @@ struct SCodePageInfo
     std::string strDefault = "?";
 };
 
-// Converts in through cd in one run. Input the converter rejects is handled by pfnBadInput, which
-// appends a replacement and says how many input bytes to skip.
+// Converts in through cd. Input the converter rejects is handled by pfnBadInput, which appends a
+// replacement and says how many input bytes to skip. The input goes in pieces: where a character
+// cannot be converted, glibc redoes the work of the whole call up to it, which made long texts
+// with many such characters take quadratic time. After such a character the pieces are small and
+// grow again while the text converts.
 template <typename FnBad>
 void RunIconv(iconv_t cd, const std::string& in, std::string& out, FnBad pfnBadInput)
 {
+    const size_t CHUNK = 4096, SMALL = 32;
+    size_t nPiece = CHUNK;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     char* pIn = const_cast<char*>(in.data());
-    size_t nIn = in.size();
-    std::string buf(in.size() * 2 + 64, '\0');
-    while (nIn > 0) {
+    size_t nLeft = in.size();
+    std::string buf(CHUNK * 8 + 64, '\0');
+    while (nLeft > 0) {
+        const size_t nGiven = std::min(nLeft, nPiece);
+        size_t nChunk = nGiven;
         char* pOut = &buf[0];
         size_t nOut = buf.size();
-        const size_t r = iconv(cd, &pIn, &nIn, &pOut, &nOut);
+        const size_t r = iconv(cd, &pIn, &nChunk, &pOut, &nOut);
+        const int err = errno;
         out.append(buf.data(), pOut - buf.data());
-        if (r != static_cast<size_t>(-1))
-            break;
-        if (errno == E2BIG)
+        nLeft -= nGiven - nChunk;
+        if (r != static_cast<size_t>(-1) || err == E2BIG) {
+            nPiece = std::min(nPiece * 2, CHUNK);
             continue;
-        // EILSEQ (not convertible) or EINVAL (incomplete sequence at the end): return to the
-        // initial shift state, then let the caller write its replacement.
+        }
+        if (err == EINVAL && nLeft > nChunk)
+            continue; // a character cut at the end of the piece: the next piece starts with it
+        // EILSEQ (not convertible) or EINVAL (incomplete sequence at the end of the text): return
+        // to the initial shift state, then let the caller write its replacement.
         pOut = &buf[0];
         nOut = buf.size();
         iconv(cd, nullptr, nullptr, &pOut, &nOut);
         out.append(buf.data(), pOut - buf.data());
-        size_t nSkip = pfnBadInput(pIn, nIn, errno == EINVAL);
-        if (nSkip > nIn)
-            nSkip = nIn;
+        nPiece = SMALL;
+        size_t nSkip = pfnBadInput(pIn, nLeft, err == EINVAL);
+        if (nSkip == 0)
+            nSkip = 1;
+        if (nSkip > nLeft)
+            nSkip = nLeft;
         pIn += nSkip;
-        nIn -= nSkip;
+        nLeft -= nSkip;
     }
     char* pOut = &buf[0];
     size_t nOut = buf.size();
@@ -456,6 +471,10 @@ std::string EncodeFromUtf8(const std::string& s, uint32_t cp)
                 c = 0xFFFD;
             }
             i += n;
+            if (c < 0x80 && info.bAsciiCompatible) {
+                out += static_cast<char>(c);
+                continue;
+            }
             auto it = info.mapFromCode.find(c);
             if (it != info.mapFromCode.end())
                 out += it->second;

@@ -139,7 +139,7 @@ private:
         }
 
     private:
-        static constexpr size_t SHIFT = 14;
+        static constexpr size_t SHIFT = 10;
         static constexpr size_t MASK = (size_t(1) << SHIFT) - 1;
         std::vector<std::unique_ptr<SElem[]>> m_chunks;
         size_t m_nSize = 0;

@@ -169,3 +169,22 @@ TEST(CodePageTest, AnsiCodePageFollowsTheLocale)
     EXPECT_EQ(1252u, AnsiCodePageForLocale("de_DE@euro"));
     EXPECT_EQ(1252u, AnsiCodePageForLocale("C"));
 }
+
+TEST(CodePageTest, LongTextsConvertInPieces)
+{
+    // More output than one conversion buffer holds, with characters the target lacks in between.
+    std::string utf8, gbk;
+    for (int i = 0; i < 300000; ++i) {
+        utf8 += "\xE5\xAE\x8B"
+                "a\xE2\x82\xAC"; // U+5B8B, 'a', the euro sign
+        gbk += "\xCB\xCE"
+               "a\x80";
+    }
+    EXPECT_EQ(gbk, Convert(utf8, CP_UTF8, 936));
+    EXPECT_EQ(utf8, Convert(gbk, 936, CP_UTF8));
+    std::string ja = Convert(utf8, CP_UTF8, 932);
+    EXPECT_EQ(utf8.size() / 7 * 4, ja.size()); // each group: two bytes, 'a', and '?' for the euro
+    EXPECT_EQ("\x91\x76"
+              "a?",
+              ja.substr(0, 4));
+}
