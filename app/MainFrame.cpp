@@ -10,23 +10,12 @@
 #include "views/ProgBrowseView.h"
 #include "views/ProgListView.h"
 
-// The firmware readers, the merge writer and the spreadsheet exchange are optional parts of the
-// core: each File command is offered once its access class is built in.
-#if __has_include("access/AccessUserDb.h")
-#include "access/AccessUserDb.h"
-#define RAVELIN_HAVE_USERDB20 1
-#endif
-#if __has_include("access/AccessUserDb25.h")
-#include "access/AccessUserDb25.h"
-#define RAVELIN_HAVE_USERDB25 1
-#endif
-#if __has_include("access/AccessDftDb.h")
 #include "access/AccessDftDb.h"
-#define RAVELIN_HAVE_DFTDB 1
-#endif
-#if __has_include("sheet/AccessExcel.h")
+#include "access/AccessUserDb.h"
+#include "access/AccessUserDb25.h"
+// The spreadsheet exchange is offered once it is part of the core (app/CMakeLists.txt decides).
+#ifdef RAVELIN_HAVE_EXCEL
 #include "sheet/AccessExcel.h"
-#define RAVELIN_HAVE_EXCEL 1
 #endif
 
 #include <QAction>
@@ -205,15 +194,6 @@ void CMainFrame::CreateActions()
 #ifndef RAVELIN_HAVE_EXCEL
     pExcelIn->setEnabled(false);
     pExcelOut->setEnabled(false);
-#endif
-#ifndef RAVELIN_HAVE_USERDB20
-    pBin20->setEnabled(false);
-#endif
-#ifndef RAVELIN_HAVE_USERDB25
-    pBin25->setEnabled(false);
-#endif
-#ifndef RAVELIN_HAVE_DFTDB
-    pMerge->setEnabled(false);
 #endif
 
     pFilter->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
@@ -492,20 +472,16 @@ void CMainFrame::OnOpenExcel()
 
 void CMainFrame::OnOpenBin20()
 {
-#ifdef RAVELIN_HAVE_USERDB20
     CPromptAddrSource addr(m_prompt);
     CAccessUserDbIn importer(addr);
     DoLoad(importer, BIN_FILTER);
-#endif
 }
 
 void CMainFrame::OnOpenBin25()
 {
-#ifdef RAVELIN_HAVE_USERDB25
     CPromptAddrSource addr(m_prompt);
     CAccessUserDb25In importer(addr);
     DoLoad(importer, BIN_FILTER);
-#endif
 }
 
 void CMainFrame::OnSaveAsDb()
@@ -524,10 +500,8 @@ void CMainFrame::OnSaveAsExcel()
 
 void CMainFrame::OnMergeToBin()
 {
-#ifdef RAVELIN_HAVE_DFTDB
     CAccessDftDbOut writer;
     DoMerge(writer);
-#endif
 }
 
 QString CMainFrame::ConverterFileName()
@@ -627,9 +601,8 @@ void CMainFrame::DoMerge(CAccessOut& writer)
         QStringLiteral("Merge Error, %1 (%2).").arg(strWhy, QDir::toNativeSeparators(strConverter));
     if (!strOutput.isEmpty())
         strText += QStringLiteral("\n\n") + strOutput;
-    strText += bRestored
-                   ? QStringLiteral("\n\nThe merged image is at %1.").arg(QDir::toNativeSeparators(strImage))
-                   : QStringLiteral("\n\nThe merged image is at %1.").arg(QDir::toNativeSeparators(strTmp));
+    strText += QStringLiteral("\n\nThe merged image is at %1.")
+                   .arg(QDir::toNativeSeparators(bRestored ? strImage : strTmp));
     ShowError(strText, "Merge Error");
 }
 

@@ -5,6 +5,7 @@
 #include "GuiTestMain.h"
 #include "QueuePrompt.h"
 #include "TestDb.h"
+#include "tests/access/UserDbImage.h"
 
 #include "access/AccessDb.h"
 #include "access/AccessDummy.h"
@@ -430,6 +431,33 @@ private slots:
         QVERIFY(m_pPrompt->messages.empty());
     }
 
+    void SpreadsheetCommandsRoundTrip()
+    {
+        if (!Action("actionSaveAsExcel")->isEnabled())
+            QSKIP("the spreadsheet exchange is not part of this build");
+        const QString strFilter = QStringLiteral("Excel File(*.xls);;All Files (*.*)");
+        LoadSample();
+        const QString strBook = Path("book.xls");
+        m_pPrompt->files = {strBook};
+        Trigger("actionSaveAsExcel");
+        QCOMPARE(m_pPrompt->dialogs.at(0).strDefaultName, QStringLiteral("DefaultDb.xls"));
+        QCOMPARE(m_pPrompt->dialogs.at(0).strFilter, strFilter);
+        QCOMPARE(m_pPrompt->Only(), QStringLiteral("Finish|Save default program finished!"));
+        m_pPrompt->Reset();
+
+        m_pPrompt->files = {strBook};
+        Trigger("actionOpenExcel");
+        QCOMPARE(m_pPrompt->dialogs.at(0).strFilter, strFilter);
+        QCOMPARE(m_pPrompt->Only(), QString());
+        QCOMPARE(m_pFrame->GetDb()->GetSatList().GetCount(), 2);
+        QCOMPARE(m_pFrame->GetDb()->GetProgList().GetCount(), 2);
+        QCOMPARE(m_pFrame->GetTreeView()->GetSatGroupItem()->child(0)->text(0), QStringLiteral("A3S"));
+
+        // The same workbook named on the command line.
+        QVERIFY(m_pFrame->OpenFile(strBook));
+        QCOMPARE(m_pFrame->GetDb()->GetTpList().GetCount(), 2);
+    }
+
     void UnsavedChangesAreNeverDroppedSilently()
     {
         LoadSample();
@@ -526,6 +554,8 @@ private slots:
             << QStringLiteral("echo 'file read error!'; head -c 100 \"$1\" > \"$2\"")
             << QStringLiteral("file read error!");
         QTest::newRow("crash") << QStringLiteral("kill -9 $$") << QStringLiteral("crashed");
+        QTest::newRow("never finishes") << QStringLiteral("head -c 10 \"$1\" > \"$2\"; exec sleep 30")
+                                        << QStringLiteral("did not finish");
     }
 
     void FailingConverterPutsTheMergedImageBack()
@@ -538,6 +568,7 @@ private slots:
         QVERIFY(WriteScript(Path("tessary"), script));
         CMarkingWriter writer;
         m_pPrompt->files = {strImage};
+        m_pFrame->SetConverterTimeout(1500);
         m_pFrame->DoMerge(writer);
 
         QCOMPARE(m_pPrompt->messages.size(), size_t(1));
@@ -608,8 +639,6 @@ private slots:
     void MergeToBinCommandUsesTheMergeWriter()
     {
         QAction* pMerge = Action("actionMergeToBin");
-        if (!pMerge->isEnabled())
-            QSKIP("the merge writer is not part of this build");
         LoadSample();
         const QString strImage = Path("plain.bin");
         QVERIFY(WriteAll(strImage, QByteArray(64, 'x'))); // no default-database area
@@ -619,18 +648,82 @@ private slots:
         QCOMPARE(ReadAll(strImage), QByteArray(64, 'x'));
     }
 
-    void FirmwareReadersAskForTheAddress()
+    void MergeToBinWritesTheDatabaseIntoTheUsbImage()
     {
-        QAction* pBin20 = Action("actionOpenBin20");
-        if (!pBin20->isEnabled())
-            QSKIP("the firmware readers are not part of this build");
-        const QString strImage = Path("tiny.bin");
+#ifndef RAVELIN_TESSARY
+        QSKIP("the converter is not part of this build");
+#else
+        QAction* pMerge = Action("actionMergeToBin");
+        QVERIFY(QFile::link(QStringLiteral(RAVELIN_TESSARY), Path("tessary")));
+        // An image with an empty default database at 0x1000 and 4 KiB of filler behind it.
+        QByteArray image(FIRMWARE_SIZE, '\x11');
+        const QByteArray empty("Sg8K\0\0\0\0\0\0\0\0\0\0\0\0Eg8K", 20);
+        const int nStart = 0x1000, nCapacity = 20 + 4096;
+        image.replace(nStart, empty.size(), empty);
+        image.replace(nStart + 20, 4096, QByteArray(4096, '\xFF'));
+        const QString strImage = Path("fw.bin");
+        QVERIFY(WriteAll(strImage, image));
+
+        LoadSample();
+        std::vector<uint8_t> db;
+        QVERIFY(CAccessDbOut().BuildImage(m_pFrame->GetDb(), db));
+        QByteArray expected = image;
+        expected.replace(nStart, nCapacity, QByteArray(nCapacity, '\xFF'));
+        expected.replace(nStart, int(db.size()),
+                         QByteArray(reinterpret_cast<const char*>(db.data()), int(db.size())));
+
+        m_pPrompt->files = {strImage};
+        pMerge->trigger();
+        QCOMPARE(m_pPrompt->Only(), QStringLiteral("Finish|Merge default program finished!"));
+        const QByteArray usb = ReadAll(strImage);
+        QCOMPARE(usb.size(), USB_IMAGE_SIZE);
+        QVERIFY(usb.left(FIRMWARE_SIZE) == expected);
+        QCOMPARE(usb.mid(FIRMWARE_SIZE, 6), QByteArray("TR5Hm!"));
+        QVERIFY(!QFile::exists(strImage + ".tmp"));
+#endif
+    }
+
+    void FirmwareReadersLoadFromTheAddressTheUserGives_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<uint>("addr");
+        QTest::newRow("Open Bin 2.0") << QStringLiteral("actionOpenBin20") << 0x110000u;
+        QTest::newRow("Open Bin 2.5") << QStringLiteral("actionOpenBin25") << 0x120000u;
+    }
+
+    void FirmwareReadersLoadFromTheAddressTheUserGives()
+    {
+        QFETCH(QString, action);
+        QFETCH(uint, addr);
+        TestImage::CImage img(FIRMWARE_SIZE, 0xFF);
+        const TestImage::Db db = TestImage::MakeDb(2, 2, 3);
+        if (action.endsWith(QLatin1String("20")))
+            TestImage::UserDb20(img, addr, db);
+        else
+            TestImage::UserDb25(img, addr, db);
+        const QString strImage = Path("fw.bin");
+        QVERIFY(WriteAll(strImage,
+                         QByteArray(reinterpret_cast<const char*>(img.Data().data()), int(img.Size()))));
+
+        m_pPrompt->files = {strImage};
+        m_pPrompt->addrs = {addr};
+        Trigger(qPrintable(action));
+        QCOMPARE(m_pPrompt->nAddrQuestions, 1);
+        QCOMPARE(m_pPrompt->dialogs.at(0).strFilter, BIN_FILTER);
+        QCOMPARE(m_pPrompt->Only(), QString());
+        QCOMPARE(m_pFrame->GetDb()->GetSatList().GetCount(), 2);
+        QCOMPARE(m_pFrame->GetDb()->GetTpList().GetCount(), 4);
+        QCOMPARE(m_pFrame->GetDb()->GetProgList().GetCount(), 12);
+        QCOMPARE(m_pFrame->GetTreeView()->GetSatGroupItem()->childCount(), 2);
+        QCOMPARE(m_pFrame->GetTreeView()->GetSatGroupItem()->child(1)->childCount(), 2);
+
+        // A file too small to hold a user database.
+        m_pPrompt->Reset();
         QVERIFY(WriteAll(strImage, QByteArray(16, '\0')));
         m_pPrompt->files = {strImage};
         m_pPrompt->addrs = {0};
-        pBin20->trigger();
-        QCOMPARE(m_pPrompt->nAddrQuestions, 1);
-        QCOMPARE(m_pPrompt->dialogs.at(0).strFilter, BIN_FILTER);
+        Trigger(qPrintable(action));
+        QCOMPARE(m_pPrompt->nAddrQuestions, 2);
         QVERIFY(m_pPrompt->Only().startsWith(QStringLiteral("Load Error|")));
     }
 
@@ -684,6 +777,13 @@ private slots:
         QVERIFY(pFrame && pFrame->isVisible());
         QCOMPARE(pFrame->windowTitle(), QStringLiteral("Ravelin Advanced"));
         QCOMPARE(pFrame->GetTreeView()->GetSatGroupItem()->child(0)->text(0), QStringLiteral("A3S"));
+
+        // A file named on the command line is loaded without a dialog.
+        const QString strPath = SampleDbFile();
+        QVERIFY(pApp->InitInstance({strPath}));
+        pFrame = pApp->GetMainFrame();
+        QCOMPARE(pFrame->GetDb()->GetProgList().GetCount(), 2);
+        QCOMPARE(pFrame->GetTreeView()->GetSatGroupItem()->childCount(), 2);
 
         CPelmoraApp::SetLastErrorMsg("forwarded");
         QCOMPARE(HasLastError(), 1);
