@@ -1069,7 +1069,15 @@ bool CXmlDoc::SetChildText(const std::string& strText)
         return false;
     const std::string body = EscapeText(ToDoc(strText), false);
     SElem& e = m_aElems[n];
-    e.nFirst = e.nLast = 0; // nested elements are dropped from the text
+    // Nested elements are dropped from the text; their records stay but belong to no parent.
+    for (int32_t c = e.nFirst; c;) {
+        const int32_t next = m_aElems[c].nNext;
+        m_aElems[c].nParent = -1;
+        m_aElems[c].nNext = 0;
+        c = next;
+    }
+    SElem& e1 = m_aElems[n];
+    e1.nFirst = e1.nLast = 0;
     if (e.nFlags & FLAG_EMPTY_TAG) {
         if (body.empty())
             return true;
