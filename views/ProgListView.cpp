@@ -73,6 +73,7 @@ void CProgListView::ShowDb(CProgDb* pDb)
 
 void CProgListView::ClearList()
 {
+    CancelDrag(); // its rows are going
     m_pModel->Clear();
 }
 
@@ -243,6 +244,7 @@ void CProgListView::OnFilter()
 {
     if (GetRowCount() == 0)
         return;
+    CancelDrag();
     CListFilter filter(*m_pModel);
     CFilterDlg dlg(&filter, m_pSink, this);
     dlg.SetTitle(m_nKind == NODE_PROG ? QStringLiteral("Prog Filter")
@@ -279,7 +281,8 @@ void CProgListView::BeginDrag(int nRow, const QPoint& ptStart)
     const QRect rcLast = visualRect(m_pModel->index(nRow, m_pModel->columnCount() - 1));
     const QRect rcRow = rcFirst.united(rcLast).intersected(viewport()->rect());
     m_pDragImage = std::make_unique<QLabel>();
-    m_pDragImage->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput);
+    m_pDragImage->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+                                 Qt::WindowTransparentForInput);
     m_pDragImage->setAttribute(Qt::WA_ShowWithoutActivating);
     m_pDragImage->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_pDragImage->setObjectName("dragImage");
@@ -293,6 +296,9 @@ void CProgListView::BeginDrag(int nRow, const QPoint& ptStart)
     m_bDragging = true;
     m_nDropIndex = -1;
     m_pModel->SetDropHilite(-1);
+    // Moves without the button must reach the view too, to notice a release it never got.
+    m_bHadMouseTracking = viewport()->hasMouseTracking();
+    viewport()->setMouseTracking(true);
 }
 
 void CProgListView::DragMove(const QPoint& pt)
@@ -318,9 +324,23 @@ void CProgListView::EndDrag()
     m_bDragging = false;
     m_pDragImage.reset();
     viewport()->unsetCursor();
+    viewport()->setMouseTracking(m_bHadMouseTracking);
     DropItems();
     // Whatever the drop did, no row stays marked as a target.
     m_pModel->SetDropHilite(-1);
+}
+
+void CProgListView::CancelDrag()
+{
+    if (!m_bDragging)
+        return;
+    m_bDragging = false;
+    m_pDragImage.reset();
+    viewport()->unsetCursor();
+    viewport()->setMouseTracking(m_bHadMouseTracking);
+    m_pModel->SetDropHilite(-1);
+    m_nDropIndex = -1;
+    ResetPress();
 }
 
 void CProgListView::DropItems()
@@ -381,9 +401,11 @@ void CProgListView::ResetPress()
 
 void CProgListView::mousePressEvent(QMouseEvent* pEvent)
 {
+    if (m_bDragging)
+        return; // other buttons are ignored until the drag ends
     ResetPress();
     const QModelIndex hit = indexAt(pEvent->position().toPoint());
-    if (pEvent->button() != Qt::LeftButton || !hit.isValid() || m_bDragging) {
+    if (pEvent->button() != Qt::LeftButton || !hit.isValid()) {
         QTableView::mousePressEvent(pEvent);
         return;
     }
@@ -403,7 +425,12 @@ void CProgListView::mouseMoveEvent(QMouseEvent* pEvent)
 {
     const QPoint pt = pEvent->position().toPoint();
     if (m_bDragging) {
-        DragMove(pt);
+        // A move without the button means its release went elsewhere (a window took the mouse
+        // away): the drag is given up rather than dropped at a place the user never chose.
+        if (pEvent->buttons() & Qt::LeftButton)
+            DragMove(pt);
+        else
+            CancelDrag();
         return;
     }
     if (m_nPressRow >= 0 && (pEvent->buttons() & Qt::LeftButton)) {
@@ -420,14 +447,16 @@ void CProgListView::mouseMoveEvent(QMouseEvent* pEvent)
 
 void CProgListView::mouseReleaseEvent(QMouseEvent* pEvent)
 {
-    if (pEvent->button() != Qt::LeftButton) {
-        QTableView::mouseReleaseEvent(pEvent);
+    if (m_bDragging) {
+        if (pEvent->button() == Qt::LeftButton) {
+            ResetPress();
+            setState(NoState);
+            EndDrag();
+        }
         return;
     }
-    if (m_bDragging) {
-        ResetPress();
-        setState(NoState);
-        EndDrag();
+    if (pEvent->button() != Qt::LeftButton) {
+        QTableView::mouseReleaseEvent(pEvent);
         return;
     }
     if (m_bClickPending) {

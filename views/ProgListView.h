@@ -75,6 +75,8 @@ public:
     void BeginDrag(int nRow, const QPoint& ptStart);
     void DragMove(const QPoint& pt);
     void EndDrag();
+    // Ends a drag without dropping: the list and the database stay as they are.
+    void CancelDrag();
     // Moves the records of the selected rows before the record of the drop target, in the
     // database list and in the rows, and selects them (see DropRows). Emits DbModified when
     // something moved.
@@ -133,4 +135,5 @@ private:
     int m_nPressRow = -1;
     QPoint m_ptPress;
     bool m_bClickPending = false;
+    bool m_bHadMouseTracking = false;
 };
