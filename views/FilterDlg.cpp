@@ -93,14 +93,17 @@ CFilterDlg::CFilterDlg(CListFilter* pFilter, IMessageSink* pSink, QWidget* pPare
     m_pConditionList->setColumnCount(0); // the columns come with OnInitDialog
 
     auto* pAnd = new QLabel(QStringLiteral("AND:"), this);
-    pAnd->setGeometry(du.Rect(15, 125, 18, 8));
+    // Labels are as high as the boxes beside them, so their text sits on the same line.
+    pAnd->setGeometry(du.Rect(15, 125, 18, 14));
+    pAnd->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_pColumnCombo = new QComboBox(this);
     m_pColumnCombo->setObjectName("columnCombo");
     m_pColumnCombo->setEditable(false);
     m_pColumnCombo->setGeometry(du.Rect(35, 125, 60, 14));
     m_pColumnCombo->setMaxVisibleItems(8);
     auto* pEq = new QLabel(QStringLiteral("=="), this);
-    pEq->setGeometry(du.Rect(95, 125, 12, 8));
+    pEq->setGeometry(du.Rect(95, 125, 10, 14));
+    pEq->setAlignment(Qt::AlignCenter);
     m_pValueEdit = new QLineEdit(this);
     m_pValueEdit->setObjectName("valueEdit");
     m_pValueEdit->setGeometry(du.Rect(105, 125, 55, 14));
