@@ -74,6 +74,7 @@ void CProgListView::ShowDb(CProgDb* pDb)
 void CProgListView::ClearList()
 {
     CancelDrag(); // its rows are going
+    ResetPress();
     m_pModel->Clear();
 }
 
@@ -267,6 +268,7 @@ void CProgListView::OnFilter()
         if (pList && pList->Find(nId))
             rows.push_back(nId);
     clearSelection();
+    ResetPress();
     m_pModel->SetRows(std::move(rows));
 }
 
