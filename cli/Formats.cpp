@@ -4,6 +4,7 @@
 #include "access/AccessUserDb.h"
 #include "access/AccessUserDb25.h"
 #include "access/UserDbAddr.h"
+#include "sheet/AccessExcel.h"
 
 #include <algorithm>
 #include <cctype>
@@ -48,6 +49,11 @@ const std::vector<CliFormat>& CliFormats()
              return std::unique_ptr<CAccessIn>(new CCliUserDbIn<CAccessUserDb25In>(ctx.nAddr));
          },
          nullptr},
+        {"xls",
+         {".xls"},
+         "spreadsheet workbook (XML Spreadsheet 2003)",
+         [](CliContext& ctx) { return std::unique_ptr<CAccessIn>(new CAccessExcelIn(*ctx.pSink)); },
+         [](CliContext&) { return std::unique_ptr<CAccessOut>(new CAccessExcelOut); }},
     };
     return formats;
 }

@@ -1,13 +1,20 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 // Stand-in for the Windows code-page layer: one process-wide ANSI code page (the 8-bit code page
-// in which record names are stored), and conversions between code pages through iconv.
+// in which record names are stored), the encoding names that documents declare, and conversions
+// between any two code pages, UTF-8 and UTF-16 through iconv.
 
 namespace CodePage {
 
+constexpr uint32_t CP_UTF16LE = 1200;
+constexpr uint32_t CP_UTF16BE = 1201;
+constexpr uint32_t CP_UTF32LE = 12000;
+constexpr uint32_t CP_UTF32BE = 12001;
+constexpr uint32_t CP_UTF7 = 65000;
 constexpr uint32_t CP_UTF8 = 65001;
 
 // The process-wide ANSI code page. Until SetAnsiCodePage is called it is taken from the locale
@@ -19,15 +26,54 @@ void SetAnsiCodePage(uint32_t nCodePage);
 // nothing more specific applies.
 uint32_t AnsiCodePageForLocale(const std::string& strLocale);
 
-// The iconv name of a Windows code page, empty when the code page is unknown here.
+// The iconv name of a Windows code page.
 std::string IconvName(uint32_t nCodePage);
+// Whether this machine's iconv converts the code page.
 bool IsSupported(uint32_t nCodePage);
 
-// Converts bytes of code page nFrom into code page nTo. Characters the target cannot hold become
-// its default character ('?'); bytes the source does not define become U+FFFD on the way.
+// Encoding names (lower case) with their code pages, kept as data in EncodingNames.cpp.
+struct SEncodingName
+{
+    const char* pszName;
+    uint32_t nCodePage;
+};
+extern const SEncodingName g_aEncodingNames[];
+extern const size_t g_nEncodingNames;
+
+// Looks an encoding name up, ASCII letters compared without case. Any name starting with "UTF-32"
+// is UTF-32 (big-endian for "UTF-32BE", little-endian otherwise). False for the empty name and
+// for names not in the table.
+bool FindEncodingName(const std::string& strName, uint32_t& nCodePage);
+// The code page a document in this encoding is read and written with: the empty name and unknown
+// names give the ANSI code page, so such text is taken without conversion.
+uint32_t CodePageFromName(const std::string& strName);
+
+// Code pages whose Windows conversion calls accept no flags: the stateful ISO-2022, HZ and ISCII
+// encodings, GB18030, UTF-7 and UTF-8.
+bool TakesNoFlags(uint32_t nCodePage);
+
+// True when bytes 0x00 to 0x7F are ASCII in the code page in both directions, so that pure ASCII
+// text needs no conversion.
+bool IsAsciiCompatible(uint32_t nCodePage);
+
+// The default character, written for characters a code page cannot hold: '?' in that code page.
+std::string DefaultChar(uint32_t nCodePage);
+
+// Converts text of code page nFrom into code page nTo. Characters the target cannot hold become
+// its default character; bytes the source does not define become U+FFFD on the way (and so the
+// default character unless the target is a Unicode encoding). Text is returned unchanged when the
+// code pages are equal or one of them is not supported.
 std::string Convert(const std::string& strText, uint32_t nFrom, uint32_t nTo);
 
-// Shortcuts for the ANSI code page and UTF-8.
+// Conversions to and from UTF-16 (the wide characters of the Windows calls).
+std::u16string ToUtf16(const std::string& strText, uint32_t nFrom);
+std::string FromUtf16(const std::u16string& strText, uint32_t nTo);
+
+// Writes one Unicode character in code page nTo; false (nothing written) when the code page cannot
+// hold it or it is no character (a surrogate or beyond U+10FFFF).
+bool EncodeChar(char32_t chCode, uint32_t nTo, std::string& strOut);
+
+// Shortcuts for UTF-8.
 std::string ToUtf8(const std::string& strText, uint32_t nFrom);
 std::string FromUtf8(const std::string& strUtf8, uint32_t nTo);
 
