@@ -3,9 +3,12 @@
 // list, and the drops that change nothing.
 
 #include "GuiTestMain.h"
+#include "QueuePrompt.h"
 #include "TestDb.h"
 
+#include "app/MainFrame.h"
 #include "views/FilterDlg.h"
+#include "views/ProgBrowseView.h"
 #include "views/ProgListModel.h"
 #include "views/ProgListView.h"
 
@@ -403,6 +406,38 @@ private slots:
         QCOMPARE(tps, QStringList({"1/0", "0/0", "2/0"}));
         QCOMPARE(m_pList->model()->data(m_pList->model()->index(1, 2)).toString(), QStringLiteral("100"));
         QCOMPARE(m_pModified->count(), 2);
+    }
+
+    // In the editor a move counts as an unsaved change: the next load asks before discarding it.
+    void FrameAsksBeforeDiscardingMoves()
+    {
+        CQueuePrompt prompt;
+        CMainFrame frame(prompt);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QVERIFY(frame.OpenSample());
+        CProgListView* pList = frame.GetListView();
+        frame.GetTreeView()->setCurrentItem(frame.GetTreeView()->GetAllProgItem());
+        QVERIFY(pList->GetRowCount() > 1);
+        QVERIFY(!frame.IsModified());
+
+        const auto At = [pList](int nRow) {
+            return pList->visualRect(pList->model()->index(nRow, 1)).center();
+        };
+        const int32_t nSecondId = pList->GetRowId(1);
+        QTest::mouseClick(pList->viewport(), Qt::LeftButton, Qt::NoModifier, At(1));
+        QTest::mousePress(pList->viewport(), Qt::LeftButton, Qt::NoModifier, At(1));
+        QTest::mouseMove(pList->viewport(), At(0));
+        QTest::mouseRelease(pList->viewport(), Qt::LeftButton, Qt::NoModifier, At(0));
+        QCOMPARE(pList->GetRowId(0), nSecondId);
+        QCOMPARE((*frame.GetDb()->GetProgList().begin())->GetId(), nSecondId); // moved in the database
+        QVERIFY(frame.IsModified());
+
+        prompt.discards.push_back(false); // keep the changes: no file dialog follows
+        frame.OnOpenDb();
+        QCOMPARE(prompt.nDiscardQuestions, 1);
+        QVERIFY(prompt.dialogs.empty());
+        QVERIFY(prompt.Drained());
     }
 
     // The rows are reordered in place: the list keeps its scroll position and the keyboard's
