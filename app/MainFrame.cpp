@@ -149,6 +149,7 @@ CMainFrame::CMainFrame(IPrompt& prompt, QWidget* pParent)
     m_pSplitter->setStretchFactor(1, 1);
     m_pTreeView->SetListView(m_pListView);
     m_pListView->SetBrowseView(m_pTreeView);
+    m_pListView->SetMessageSink(&m_prompt);
     connect(m_pListView, &CProgListView::DbModified, this, [this] { m_bModified = true; });
     setCentralWidget(m_pSplitter);
 

@@ -3,7 +3,12 @@
 #include "db/ProgDb.h"
 #include "platform/CodePage.h"
 
+#include <QBrush>
+#include <QGuiApplication>
+#include <QPalette>
+
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
@@ -194,6 +199,7 @@ const CNodeList* CProgListModel::ShownList() const
 
 void CProgListModel::Clear()
 {
+    m_nDropHilite = -1;
     beginResetModel();
     m_ids.clear();
     m_nColumns = COLUMNS_NONE;
@@ -202,6 +208,7 @@ void CProgListModel::Clear()
 
 void CProgListModel::SetColumns(int nColumns)
 {
+    m_nDropHilite = -1;
     beginResetModel();
     m_ids.clear();
     m_nColumns = ColumnCount(nColumns) > 0 ? nColumns : COLUMNS_NONE;
@@ -210,6 +217,7 @@ void CProgListModel::SetColumns(int nColumns)
 
 void CProgListModel::SetRows(std::vector<int32_t> ids)
 {
+    m_nDropHilite = -1;
     beginResetModel();
     m_ids = std::move(ids);
     endResetModel();
@@ -218,6 +226,7 @@ void CProgListModel::SetRows(std::vector<int32_t> ids)
 void CProgListModel::InsertRow(int nRow, int32_t nId)
 {
     nRow = std::clamp(nRow, 0, GetRowCount());
+    SetDropHilite(-1);
     beginInsertRows(QModelIndex(), nRow, nRow);
     m_ids.insert(m_ids.begin() + nRow, nId);
     endInsertRows();
@@ -227,6 +236,7 @@ void CProgListModel::RemoveRowAt(int nRow)
 {
     if (nRow < 0 || nRow >= GetRowCount())
         return;
+    SetDropHilite(-1);
     beginRemoveRows(QModelIndex(), nRow, nRow);
     m_ids.erase(m_ids.begin() + nRow);
     endRemoveRows();
@@ -236,9 +246,66 @@ void CProgListModel::RemoveAllRows()
 {
     if (m_ids.empty())
         return;
+    SetDropHilite(-1);
     beginRemoveRows(QModelIndex(), 0, GetRowCount() - 1);
     m_ids.clear();
     endRemoveRows();
+}
+
+void CProgListModel::ReorderRows(std::vector<int32_t> ids)
+{
+    if (ids.size() != m_ids.size()) {
+        SetRows(std::move(ids));
+        return;
+    }
+    // Where each old row went. Ids may repeat (firmware images can carry duplicates): the k-th row
+    // of an id maps to the k-th row of that id in the new order.
+    std::unordered_map<int32_t, std::vector<int>> newRowsOfId;
+    newRowsOfId.reserve(ids.size());
+    for (size_t i = 0; i < ids.size(); ++i)
+        newRowsOfId[ids[i]].push_back(static_cast<int>(i));
+    std::unordered_map<int32_t, size_t> used;
+    std::vector<int> oldToNew(m_ids.size());
+    for (size_t i = 0; i < m_ids.size(); ++i) {
+        auto it = newRowsOfId.find(m_ids[i]);
+        size_t& k = used[m_ids[i]];
+        if (it == newRowsOfId.end() || k >= it->second.size()) {
+            SetRows(std::move(ids)); // not a reordering of the same rows
+            return;
+        }
+        oldToNew[i] = it->second[k++];
+    }
+
+    SetDropHilite(-1);
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex& index : from)
+        to.append(index.isValid() ? createIndex(oldToNew[static_cast<size_t>(index.row())], index.column())
+                                  : QModelIndex());
+    changePersistentIndexList(from, to);
+    m_ids = std::move(ids);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void CProgListModel::RowChanged(int nRow)
+{
+    if (nRow >= 0 && nRow < GetRowCount() && columnCount() > 0)
+        emit dataChanged(index(nRow, 0), index(nRow, columnCount() - 1),
+                         {Qt::BackgroundRole, Qt::ForegroundRole});
+}
+
+void CProgListModel::SetDropHilite(int nRow)
+{
+    if (nRow < 0 || nRow >= GetRowCount())
+        nRow = -1;
+    if (nRow == m_nDropHilite)
+        return;
+    const int nOld = m_nDropHilite;
+    m_nDropHilite = nRow;
+    RowChanged(nOld);
+    RowChanged(nRow);
 }
 
 QString CProgListModel::CellText(int nRow, int nColumn) const
@@ -278,6 +345,13 @@ QVariant CProgListModel::data(const QModelIndex& index, int role) const
         return CellText(index.row(), index.column());
     if (role == Qt::UserRole)
         return GetId(index.row());
+    if (index.row() == m_nDropHilite) {
+        const QPalette palette = QGuiApplication::palette();
+        if (role == Qt::BackgroundRole)
+            return palette.brush(QPalette::Active, QPalette::Highlight);
+        if (role == Qt::ForegroundRole)
+            return palette.brush(QPalette::Active, QPalette::HighlightedText);
+    }
     return QVariant();
 }
 

@@ -46,6 +46,15 @@ public:
     void InsertRow(int nRow, int32_t nId);
     void RemoveRowAt(int nRow);
     void RemoveAllRows();
+    // Puts the rows into a new order given as the ids of all rows, in one layout change, so that a
+    // reorder of tens of thousands of rows costs one pass; views keep their scroll position and
+    // their current row follows its record. A different number of rows replaces them instead.
+    void ReorderRows(std::vector<int32_t> ids);
+    const std::vector<int32_t>& GetIds() const { return m_ids; }
+
+    // The row drawn as the drop target of a drag (-1: none). Any change of the rows clears it.
+    void SetDropHilite(int nRow);
+    int GetDropHilite() const { return m_nDropHilite; }
     int32_t GetId(int nRow) const { return m_ids[static_cast<size_t>(nRow)]; }
     int GetRowCount() const { return static_cast<int>(m_ids.size()); }
 
@@ -69,10 +78,12 @@ public:
 
 private:
     const CNodeList* ShownList() const;
+    void RowChanged(int nRow);
 
     CProgDb* m_pDb = nullptr;
     int m_nColumns = COLUMNS_NONE;
     std::vector<int32_t> m_ids;
+    int m_nDropHilite = -1;
 };
 
 // A record name (bytes in the ANSI code page) as text for the screen; the stored bytes never change.

@@ -5,17 +5,24 @@
 #include <QTableView>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <vector>
 
+class CFilterDlg;
 class CNodeList;
 class CProgBrowseView;
 class CProgDb;
 class CProgListModel;
+class IMessageSink;
 class QAction;
+class QLabel;
 
 // The list pane: the records of one kind (all satellites, the transponders of one satellite, or
 // the programs of one transponder or of the whole database) as a report list. Each row's value is
-// its record's id. The Delete key removes the selected records together with their children.
+// its record's id. The Delete key removes the selected records together with their children, the
+// Filter command narrows the rows to those whose cells equal a set of values, and dragging rows
+// with the left button moves their records before the record of the row they are dropped on.
 class CProgListView : public QTableView
 {
     Q_OBJECT
@@ -29,6 +36,11 @@ public:
     // The Filter command of the frame: this pane handles it and keeps it enabled exactly while
     // the list has more than one row.
     void SetFilterAction(QAction* pAction);
+    // Where the filter dialog shows its refusals (not owned); without one it opens message boxes.
+    void SetMessageSink(IMessageSink* pSink) { m_pSink = pSink; }
+    // Runs the filter dialog in place of its modal loop and returns its result; for tests, which
+    // fill in the dialog and press its buttons. Unset: the dialog runs modally (DoModal).
+    void SetFilterDlgRunner(std::function<int(CFilterDlg&)> fn) { m_fnRunFilterDlg = std::move(fn); }
 
     // After a load: remembers the database (not owned) and empties the list, columns included.
     void ShowDb(CProgDb* pDb);
@@ -50,9 +62,32 @@ public:
     // Removes the records of the selected rows (with their children) from the database and their
     // rows from the list, then reselects a row. Bound to the Delete key.
     void DeleteSelected();
-    // The Filter command. The condition dialog is not part of the editor yet: with fewer than two
-    // rows it does nothing, otherwise it leaves the list as it is.
+    // The Filter command: asks for conditions ("Prog Filter", "Tp Filter" or "Sat Filter") and
+    // keeps, in their order, the rows whose cells equal every value; the survivors are listed
+    // afresh from the database. Cancel leaves the list as it is. The database never changes.
     void OnFilter();
+
+    // Drag and drop, driven by the mouse handlers and callable directly. BeginDrag starts dragging
+    // row nRow from ptStart (viewport coordinates): a drag image of that row follows the pointer
+    // 10 pixels right of and 14 below it. DragMove moves the image and, over a row, makes that row
+    // the highlighted drop target; elsewhere the last target stays. EndDrag removes the image and
+    // calls DropItems with the last target, wherever the pointer was released.
+    void BeginDrag(int nRow, const QPoint& ptStart);
+    void DragMove(const QPoint& pt);
+    void EndDrag();
+    // Ends a drag without dropping: the list and the database stay as they are.
+    void CancelDrag();
+    // Moves the records of the selected rows before the record of the drop target, in the
+    // database list and in the rows, and selects them (see DropRows). Emits DbModified when
+    // something moved.
+    void DropItems();
+    bool IsDragging() const { return m_bDragging; }
+    int GetDragIndex() const { return m_nDragIndex; }
+    int GetDropIndex() const { return m_nDropIndex; }
+    // The window showing the drag image during a drag; null otherwise.
+    const QLabel* GetDragImage() const { return m_pDragImage.get(); }
+    static constexpr int DRAG_IMAGE_DX = 10;
+    static constexpr int DRAG_IMAGE_DY = 14;
 
     int32_t GetKind() const { return m_nKind; }
     int GetRowCount() const;
@@ -70,14 +105,35 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
+    void mouseMoveEvent(QMouseEvent* pEvent) override;
+    void mouseReleaseEvent(QMouseEvent* pEvent) override;
 
 private:
     void RemoveChildren(int32_t nId);
     void UpdateFilterAction();
+    void SetRowSelection(const std::vector<bool>& selected);
+    void ResetPress();
 
     CProgDb* m_pDb = nullptr;
     int32_t m_nKind = NODE_SAT;
     CProgListModel* m_pModel = nullptr;
     CProgBrowseView* m_pTreeView = nullptr;
     QAction* m_pFilterAction = nullptr;
+    IMessageSink* m_pSink = nullptr;
+    std::function<int(CFilterDlg&)> m_fnRunFilterDlg;
+
+    // Drag state.
+    std::unique_ptr<QLabel> m_pDragImage;
+    bool m_bDragging = false;
+    int m_nDragIndex = -1;
+    int m_nDropIndex = -1;
+
+    // The left-button press that may become a drag: its row (-1: none) and where it was. A press
+    // on a row that is already selected keeps the selection, so that several rows can be dragged;
+    // it becomes a plain click on that row when the button comes up without a drag.
+    int m_nPressRow = -1;
+    QPoint m_ptPress;
+    bool m_bClickPending = false;
+    bool m_bHadMouseTracking = false;
 };
