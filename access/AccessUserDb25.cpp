@@ -108,9 +108,10 @@ Lookup FindBlock(const CByteView& image, uint64_t nRegion, uint32_t dwType, uint
         p = BlockBehind(p, h);
     }
 
-    // Each settling step depends only on where it starts: coming back to a start means the walk
-    // would never end.
-    std::unordered_set<uint64_t> settled;
+    // Every state of the walk below depends only on the position it is at: settling at p, stepping
+    // on to p, following the chain at p. Reaching the same state twice means the walk would never
+    // end, so each position is taken once per state, which also keeps the walk linear in the image.
+    std::unordered_set<uint64_t> settled, stepped, chained;
     for (;;) {
         if (!settled.insert(p).second || !ReadHeader(image, p, h))
             return Lookup::Broken;
@@ -124,13 +125,12 @@ Lookup FindBlock(const CByteView& image, uint64_t nRegion, uint32_t dwType, uint
         bool bMoved = false;
         while (h.dwType != dwType && h.nFollow == 1) {
             p += FOLLOW_STEP;
-            if (!ReadHeader(image, p, h))
+            if (!stepped.insert(p).second || !ReadHeader(image, p, h))
                 return Lookup::Broken;
             bMoved = true;
         }
-        std::unordered_set<uint64_t> chain;
         while (h.dwNext != NO_NEXT) {
-            if (!chain.insert(p).second)
+            if (!chained.insert(p).second)
                 return Lookup::Broken;
             p = nRegion + h.dwNext;
             if (!ReadHeader(image, p, h))
