@@ -28,6 +28,14 @@ uint32_t LnbFieldIndex(uint32_t nFreq)
     return nIndex < 0 ? 15u : static_cast<uint32_t>(nIndex);
 }
 
+void AddRecordNode(CNodeList& list, CNode* pNode)
+{
+    const int32_t nRecordId = pNode->GetId();
+    list.Add(pNode);
+    if (pNode->GetType() != NODE_PROG)
+        pNode->SetId(nRecordId);
+}
+
 } // namespace UserDb
 
 namespace {
@@ -124,11 +132,6 @@ Lookup FindBlock(const CByteView& region, uint32_t dwType, uint64_t& nFound, Blo
     }
 }
 
-uint32_t Word(const uint8_t* pRec, size_t nIndex)
-{
-    return ReadBe32(pRec + 4 * nIndex);
-}
-
 CNode* MakeSat(const uint8_t* r)
 {
     CSatNode* pSat = new CSatNode(0, INVALID_ID, INVALID_ID);
@@ -201,13 +204,7 @@ bool ReadRecords(const CByteView& region, uint64_t nBlock, const BlockHeader& h,
         const uint32_t dwOffset = ReadBe32(region.Data() + nTable + 4 * i);
         if (!CopyRecord(region, dwOffset, h.wRecLen, buffer, nLayoutSize))
             return false;
-        // The maker leaves the record's own id in the node (programs have none). Add hands out the
-        // list's next id; the record's id then replaces it, and the counter stays where Add left it.
-        CNode* pNode = make(buffer);
-        const int32_t nRecordId = pNode->GetId();
-        list.Add(pNode);
-        if (pNode->GetType() != NODE_PROG)
-            pNode->SetId(nRecordId);
+        AddRecordNode(list, make(buffer));
     }
     return true;
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "access/Access.h"
+#include "platform/ByteOrder.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-class CByteView;
+class CNode;
+class CNodeList;
 class IUserDbAddrSource;
 
 // The user database inside a receiver firmware image, layout 2.0 ("Open Bin 2.0").
@@ -66,5 +68,16 @@ bool CopyRecord(const CByteView& view, uint64_t nOffset, uint32_t nRecLen, uint8
 
 // An LNB frequency in MHz as its 4-bit LocalFre index; 15 when the table has no such frequency.
 uint32_t LnbFieldIndex(uint32_t nFreq);
+
+// Word nIndex (big-endian) of a record buffer.
+inline uint32_t Word(const uint8_t* pRec, size_t nIndex)
+{
+    return ReadBe32(pRec + 4 * nIndex);
+}
+
+// Adds a node made from a record to its list. The maker leaves the record's own id in the node
+// (programs have none): Add hands out the list's next id, the record's id then replaces it, and
+// the list's counter stays where Add left it.
+void AddRecordNode(CNodeList& list, CNode* pNode);
 
 } // namespace UserDb

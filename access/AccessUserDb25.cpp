@@ -142,11 +142,6 @@ Lookup FindBlock(const CByteView& image, uint64_t nRegion, uint32_t dwType, uint
     }
 }
 
-uint32_t Word(const uint8_t* pRec, size_t nIndex)
-{
-    return ReadBe32(pRec + 4 * nIndex);
-}
-
 CNode* MakeSat(const uint8_t* r)
 {
     CSatNode* pSat = new CSatNode(0, INVALID_ID, INVALID_ID);
@@ -216,13 +211,7 @@ bool ReadRecords(const CByteView& image, uint64_t nBlock, const BlockHeader& h, 
             return false;
         if (!CopyRecord(image, dwOffset, h.wRecLen, buffer, nLayoutSize))
             return false;
-        // The maker leaves the record's own id in the node (programs have none). Add hands out the
-        // list's next id; the record's id then replaces it, and the counter stays where Add left it.
-        CNode* pNode = make(buffer);
-        const int32_t nRecordId = pNode->GetId();
-        list.Add(pNode);
-        if (pNode->GetType() != NODE_PROG)
-            pNode->SetId(nRecordId);
+        AddRecordNode(list, make(buffer));
     }
     return true;
 }
