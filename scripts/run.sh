@@ -4,10 +4,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh qt6-base-dev
+scripts/install-deps.sh qt6-base-dev fonts-wqy-microhei
 
 build=build
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRAVELIN_BUILD_TESTS=OFF -DRAVELIN_BUILD_BENCH=OFF
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRAVELIN_BUILD_TESTS=OFF -DRAVELIN_BUILD_BENCH=OFF -DRAVELIN_BUILD_GUI=ON
 cmake --build "$build" -j"$(nproc)"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     exec "$build/app/ravelin" --sample
