@@ -8,121 +8,107 @@
 #include <QPalette>
 
 #include <algorithm>
+#include <type_traits>
 #include <unordered_map>
 
 namespace {
 
-const char* const g_satHeadings[] = {"SatID",    "Name",         "Longitude", "LocalFre1", "LocalFre2",
-                                     "12V",      "22K",          "DiSEqC",    "DiSEqC12",  "Direction",
-                                     "LnbTpype", "DisEqC Motor", "TunerSel"};
-const char* const g_tpHeadings[] = {"TpID", "SatID", "Frequency", "SymbolRate", "Polar"};
-const char* const g_progHeadings[] = {"ProgID",   "TpID", "ProgName", "VPID",      "APID",   "PCRPID",
-                                      "Scramble", "Hide", "Track",    "ServiceId", "PmtPid", "AvType",
-                                      "Lock",     "Skip", "FavType",  "TunerSel"};
+// One column of the list: its heading and what its cells show. Record fields are named by the
+// record's field descriptors, so the columns, the dump and the spreadsheet read the same bits.
+struct SListColumn
+{
+    enum Source
+    {
+        ID,       // the node's own id
+        PARENT,   // the node's parent id
+        NAME,     // the record's name, decoded from the code page
+        FIELD,    // a packed field as an unsigned decimal number
+        LNB_FREQ, // a LocalFre index shown as its frequency in MHz
+    };
+    const char* pszHeading;
+    Source nSource;
+    const FieldDesc* pField;
+};
 
-constexpr int SAT_COLUMNS = sizeof(g_satHeadings) / sizeof(g_satHeadings[0]);
-constexpr int TP_COLUMNS = sizeof(g_tpHeadings) / sizeof(g_tpHeadings[0]);
-constexpr int PROG_COLUMNS = sizeof(g_progHeadings) / sizeof(g_progHeadings[0]);
+const SListColumn g_satColumns[] = {
+    {"SatID", SListColumn::ID, nullptr},
+    {"Name", SListColumn::NAME, nullptr},
+    {"Longitude", SListColumn::FIELD, &SatField::Longitude},
+    {"LocalFre1", SListColumn::LNB_FREQ, &SatField::LocalFre1},
+    {"LocalFre2", SListColumn::LNB_FREQ, &SatField::LocalFre2},
+    {"12V", SListColumn::FIELD, &SatField::V12},
+    {"22K", SListColumn::FIELD, &SatField::K22},
+    {"DiSEqC", SListColumn::FIELD, &SatField::DiSEqC},
+    {"DiSEqC12", SListColumn::FIELD, &SatField::DiSEqC12},
+    {"Direction", SListColumn::FIELD, &SatField::Direction},
+    {"LnbTpype", SListColumn::FIELD, &SatField::LnbType},
+    {"DisEqC Motor", SListColumn::FIELD, &SatField::DisEqCMotor},
+    {"TunerSel", SListColumn::FIELD, &SatField::TunerSel},
+};
+const SListColumn g_tpColumns[] = {
+    {"TpID", SListColumn::ID, nullptr},
+    {"SatID", SListColumn::PARENT, nullptr},
+    {"Frequency", SListColumn::FIELD, &TpField::Frequency},
+    {"SymbolRate", SListColumn::FIELD, &TpField::SymbolRate},
+    {"Polar", SListColumn::FIELD, &TpField::Polar},
+};
+const SListColumn g_progColumns[] = {
+    {"ProgID", SListColumn::ID, nullptr},
+    {"TpID", SListColumn::PARENT, nullptr},
+    {"ProgName", SListColumn::NAME, nullptr},
+    {"VPID", SListColumn::FIELD, &ProgField::VPID},
+    {"APID", SListColumn::FIELD, &ProgField::APID},
+    {"PCRPID", SListColumn::FIELD, &ProgField::PCRPID},
+    {"Scramble", SListColumn::FIELD, &ProgField::Scramble},
+    {"Hide", SListColumn::FIELD, &ProgField::Hide},
+    {"Track", SListColumn::FIELD, &ProgField::Track},
+    {"ServiceId", SListColumn::FIELD, &ProgField::ServiceId},
+    {"PmtPid", SListColumn::FIELD, &ProgField::PmtPid},
+    {"AvType", SListColumn::FIELD, &ProgField::AvType},
+    {"Lock", SListColumn::FIELD, &ProgField::Lock},
+    {"Skip", SListColumn::FIELD, &ProgField::Skip},
+    {"FavType", SListColumn::FIELD, &ProgField::FavType},
+    {"TunerSel", SListColumn::FIELD, &ProgField::TunerSel},
+};
+
+constexpr int SAT_COLUMNS = sizeof(g_satColumns) / sizeof(g_satColumns[0]);
+constexpr int TP_COLUMNS = sizeof(g_tpColumns) / sizeof(g_tpColumns[0]);
+constexpr int PROG_COLUMNS = sizeof(g_progColumns) / sizeof(g_progColumns[0]);
 static_assert(SAT_COLUMNS == 13 && TP_COLUMNS == 5 && PROG_COLUMNS == 16, "column counts");
 
-QString Num(uint32_t n)
+const SListColumn* ColumnsOf(int nColumns)
 {
-    return QString::number(n);
-}
-
-QString SatCell(const CSatNode& node, int nColumn)
-{
-    const SatRecord& r = *node.GetRecord();
-    switch (nColumn) {
-    case 0:
-        return QString::number(node.GetId());
-    case 1:
-        return DecodeName(r.GetName());
-    case 2:
-        return Num(r.Get(SatField::Longitude));
-    case 3:
-        return Num(LnbIndexToFreq(r.Get(SatField::LocalFre1)));
-    case 4:
-        return Num(LnbIndexToFreq(r.Get(SatField::LocalFre2)));
-    case 5:
-        return Num(r.Get(SatField::V12));
-    case 6:
-        return Num(r.Get(SatField::K22));
-    case 7:
-        return Num(r.Get(SatField::DiSEqC));
-    case 8:
-        return Num(r.Get(SatField::DiSEqC12));
-    case 9:
-        return Num(r.Get(SatField::Direction));
-    case 10:
-        return Num(r.Get(SatField::LnbType));
-    case 11:
-        return Num(r.Get(SatField::DisEqCMotor));
-    case 12:
-        return Num(r.Get(SatField::TunerSel));
+    switch (nColumns) {
+    case CProgListModel::COLUMNS_SAT:
+        return g_satColumns;
+    case CProgListModel::COLUMNS_TP:
+        return g_tpColumns;
+    case CProgListModel::COLUMNS_PROG:
+        return g_progColumns;
     default:
-        return QString();
+        return nullptr;
     }
 }
 
-QString TpCell(const CTpNode& node, int nColumn)
+template <class TNode> QString Cell(const TNode& node, const SListColumn& col)
 {
-    const TpRecord& r = *node.GetRecord();
-    switch (nColumn) {
-    case 0:
+    const auto& r = *node.GetRecord();
+    switch (col.nSource) {
+    case SListColumn::ID:
         return QString::number(node.GetId());
-    case 1:
+    case SListColumn::PARENT:
         return QString::number(node.GetParentId());
-    case 2:
-        return Num(r.Get(TpField::Frequency));
-    case 3:
-        return Num(r.Get(TpField::SymbolRate));
-    case 4:
-        return Num(r.Get(TpField::Polar));
-    default:
-        return QString();
+    case SListColumn::FIELD:
+        return QString::number(r.Get(*col.pField));
+    case SListColumn::LNB_FREQ:
+        return QString::number(LnbIndexToFreq(r.Get(*col.pField)));
+    case SListColumn::NAME:
+        break;
     }
-}
-
-QString ProgCell(const CProgNode& node, int nColumn)
-{
-    const ProgRecord& r = *node.GetRecord();
-    switch (nColumn) {
-    case 0:
-        return QString::number(node.GetId());
-    case 1:
-        return QString::number(node.GetParentId());
-    case 2:
+    if constexpr (std::is_same_v<TNode, CTpNode>)
+        return QString();
+    else
         return DecodeName(r.GetName());
-    case 3:
-        return Num(r.Get(ProgField::VPID));
-    case 4:
-        return Num(r.Get(ProgField::APID));
-    case 5:
-        return Num(r.Get(ProgField::PCRPID));
-    case 6:
-        return Num(r.Get(ProgField::Scramble));
-    case 7:
-        return Num(r.Get(ProgField::Hide));
-    case 8:
-        return Num(r.Get(ProgField::Track));
-    case 9:
-        return Num(r.Get(ProgField::ServiceId));
-    case 10:
-        return Num(r.Get(ProgField::PmtPid));
-    case 11:
-        return Num(r.Get(ProgField::AvType));
-    case 12:
-        return Num(r.Get(ProgField::Lock));
-    case 13:
-        return Num(r.Get(ProgField::Skip));
-    case 14:
-        return Num(r.Get(ProgField::FavType));
-    case 15:
-        return Num(r.Get(ProgField::TunerSel));
-    default:
-        return QString();
-    }
 }
 
 } // namespace
@@ -155,29 +141,21 @@ const char* CProgListModel::Heading(int nColumns, int nColumn)
 {
     if (nColumn < 0 || nColumn >= ColumnCount(nColumns))
         return "";
-    switch (nColumns) {
-    case COLUMNS_SAT:
-        return g_satHeadings[nColumn];
-    case COLUMNS_TP:
-        return g_tpHeadings[nColumn];
-    default:
-        return g_progHeadings[nColumn];
-    }
+    return ColumnsOf(nColumns)[nColumn].pszHeading;
 }
 
 QString CProgListModel::RecordCellText(int nColumns, const CNode* pNode, int nColumn)
 {
-    if (!pNode)
+    if (!pNode || nColumn < 0 || nColumn >= ColumnCount(nColumns))
         return QString();
+    const SListColumn& col = ColumnsOf(nColumns)[nColumn];
     switch (nColumns) {
     case COLUMNS_SAT:
-        return SatCell(static_cast<const CSatNode&>(*pNode), nColumn);
+        return Cell(static_cast<const CSatNode&>(*pNode), col);
     case COLUMNS_TP:
-        return TpCell(static_cast<const CTpNode&>(*pNode), nColumn);
-    case COLUMNS_PROG:
-        return ProgCell(static_cast<const CProgNode&>(*pNode), nColumn);
+        return Cell(static_cast<const CTpNode&>(*pNode), col);
     default:
-        return QString();
+        return Cell(static_cast<const CProgNode&>(*pNode), col);
     }
 }
 
