@@ -3,6 +3,7 @@
 
 #include "access/AccessDb.h"
 #include "access/LastError.h"
+#include "bench/BenchTime.h"
 #include "bench/GenDb.h"
 #include "db/ProgDb.h"
 
@@ -11,23 +12,6 @@
 #include <cstdio>
 #include <string>
 #include <vector>
-
-namespace {
-
-template <class Fn> double MedianMs(int nRuns, Fn fn)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < nRuns; ++i) {
-        auto t0 = std::chrono::steady_clock::now();
-        fn();
-        auto t1 = std::chrono::steady_clock::now();
-        ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {

@@ -4,6 +4,7 @@
 // 40,000 rows on one column.
 // Usage: bench_dragdrop — prints the median of 11 runs each.
 
+#include "bench/BenchTime.h"
 #include "bench/GenDb.h"
 #include "db/ProgDb.h"
 #include "views/FilterDlg.h"
@@ -24,20 +25,6 @@ namespace {
 
 constexpr int DRAGGED_EVERY = 40; // rows 0, 40, 80, ...: 1,000 of 40,000
 constexpr int DROP_ROW = 20001;
-
-template <class Setup, class Fn> double MedianMs(int nRuns, Setup setup, Fn fn)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < nRuns; ++i) {
-        setup();
-        auto t0 = std::chrono::steady_clock::now();
-        fn();
-        auto t1 = std::chrono::steady_clock::now();
-        ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
-}
 
 void SelectEvery(CProgListView& list, int nStep)
 {

@@ -9,6 +9,7 @@
 #include "access/UserDbAddr.h"
 #include "db/ProgDb.h"
 #include "tests/access/UserDbImage.h"
+#include "bench/BenchTime.h"
 
 #include <algorithm>
 #include <chrono>
@@ -25,19 +26,6 @@ constexpr double TARGET_MS = 20.0;
 // 200 satellites with 20 transponders each, 3 programs on every transponder: the region from
 // 0x110000 to the end of a 2 MiB image holds about this much.
 constexpr size_t SATS = 200, TPS_PER_SAT = 20, PROGS_PER_TP = 3;
-
-template <class Fn> double MedianMs(int nRuns, Fn fn)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < nRuns; ++i) {
-        auto t0 = std::chrono::steady_clock::now();
-        fn();
-        auto t1 = std::chrono::steady_clock::now();
-        ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
-}
 
 bool WriteFile(const std::string& strPath, const std::vector<uint8_t>& data)
 {

@@ -3,6 +3,7 @@
 // resident memory afterwards.
 // Usage: bench_views — prints the median of 11 runs each.
 
+#include "bench/BenchTime.h"
 #include "bench/GenDb.h"
 #include "db/ProgDb.h"
 #include "views/ProgBrowseView.h"
@@ -18,20 +19,6 @@
 #include <vector>
 
 namespace {
-
-template <class Setup, class Fn> double MedianMs(int nRuns, Setup setup, Fn fn)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < nRuns; ++i) {
-        setup();
-        auto t0 = std::chrono::steady_clock::now();
-        fn();
-        auto t1 = std::chrono::steady_clock::now();
-        ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
-}
 
 long ResidentKiB()
 {
