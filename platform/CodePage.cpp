@@ -115,6 +115,19 @@ size_t InvalidUtf8Length(const std::string& s, size_t i)
     return n;
 }
 
+// The code point at byte i of s and its length in bytes; an invalid sequence reads as U+FFFD and
+// spans the bytes InvalidUtf8Length gives. bValid tells which of the two it was.
+size_t NextCodePoint(const std::string& s, size_t i, char32_t& c, bool& bValid)
+{
+    size_t n = DecodeUtf8(s, i, c);
+    bValid = n != 0;
+    if (!bValid) {
+        c = 0xFFFD;
+        n = InvalidUtf8Length(s, i);
+    }
+    return n;
+}
+
 // Valid UTF-8 with every invalid sequence replaced by U+FFFD.
 std::string SanitizeUtf8(const std::string& s)
 {
@@ -123,14 +136,13 @@ std::string SanitizeUtf8(const std::string& s)
     size_t i = 0;
     while (i < s.size()) {
         char32_t c;
-        size_t n = DecodeUtf8(s, i, c);
-        if (n == 0) {
-            out += UTF8_REPLACEMENT;
-            i += InvalidUtf8Length(s, i);
-        } else {
+        bool bValid;
+        const size_t n = NextCodePoint(s, i, c, bValid);
+        if (bValid)
             out.append(s, i, n);
-            i += n;
-        }
+        else
+            out += UTF8_REPLACEMENT;
+        i += n;
     }
     return out;
 }
@@ -170,12 +182,8 @@ std::u16string Utf8ToUtf16(const std::string& s)
     size_t i = 0;
     while (i < s.size()) {
         char32_t c;
-        size_t n = DecodeUtf8(s, i, c);
-        if (n == 0) {
-            c = 0xFFFD;
-            n = InvalidUtf8Length(s, i);
-        }
-        i += n;
+        bool bValid;
+        i += NextCodePoint(s, i, c, bValid);
         if (c >= 0x10000) {
             c -= 0x10000;
             out += static_cast<char16_t>(0xD800 + (c >> 10));
@@ -238,12 +246,8 @@ std::string Utf8ToUtf32Bytes(const std::string& s, bool bBigEndian)
     size_t i = 0;
     while (i < s.size()) {
         char32_t c;
-        size_t n = DecodeUtf8(s, i, c);
-        if (n == 0) {
-            c = 0xFFFD;
-            n = InvalidUtf8Length(s, i);
-        }
-        i += n;
+        bool bValid;
+        i += NextCodePoint(s, i, c, bValid);
         for (size_t k = 0; k < 4; ++k)
             out += static_cast<char>(c >> (bBigEndian ? 8 * (3 - k) : 8 * k));
     }
@@ -465,12 +469,8 @@ std::string EncodeFromUtf8(const std::string& s, uint32_t cp)
         size_t i = 0;
         while (i < s.size()) {
             char32_t c;
-            size_t n = DecodeUtf8(s, i, c);
-            if (n == 0) {
-                n = InvalidUtf8Length(s, i);
-                c = 0xFFFD;
-            }
-            i += n;
+            bool bValid;
+            i += NextCodePoint(s, i, c, bValid);
             if (c < 0x80 && info.bAsciiCompatible) {
                 out += static_cast<char>(c);
                 continue;
