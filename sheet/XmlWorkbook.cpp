@@ -314,6 +314,21 @@ bool CXmlWorkbook::FindCell(int32_t nColumn, int64_t nColumns, bool bAppend)
     return false;
 }
 
+// Makes an existing cell the current element: inside the table's bounds, without creating a row
+// or a cell. False when there is none.
+bool CXmlWorkbook::EnterExistingCell(int32_t nRow, int32_t nColumn)
+{
+    STableInfo info;
+    if (nRow < 1 || nColumn < 0 || !EnterTable(info) || (info.bRowBound && nRow > info.nRows) ||
+        (info.bColumnBound && nColumn >= info.nColumns) || !FindRow(nRow, false))
+        return false;
+    m_pDoc->EnterChild();
+    if (!FindCell(nColumn, info.bColumnBound ? info.nColumns : std::numeric_limits<int64_t>::max(), false))
+        return false;
+    m_pDoc->EnterChild();
+    return true;
+}
+
 bool CXmlWorkbook::GetCellText(int32_t nRow, int32_t nColumn, std::string& strText)
 {
     if (!IsSheetCurrent()) {
@@ -322,20 +337,11 @@ bool CXmlWorkbook::GetCellText(int32_t nRow, int32_t nColumn, std::string& strTe
     }
     strText.clear();
     m_pDoc->MarkPosition();
-    STableInfo info;
-    if (nRow >= 1 && nColumn >= 0 && EnterTable(info) && !(info.bRowBound && nRow > info.nRows) &&
-        !(info.bColumnBound && nColumn >= info.nColumns) && FindRow(nRow, false)) {
+    // The cell's text is all text of its first Data child, rich-text markup included; a Comment
+    // (with a Data of its own) is not part of it.
+    if (EnterExistingCell(nRow, nColumn) && m_pDoc->NextChildEither("Data", "ss:Data")) {
         m_pDoc->EnterChild();
-        if (FindCell(nColumn, info.bColumnBound ? info.nColumns : std::numeric_limits<int64_t>::max(),
-                     false)) {
-            m_pDoc->EnterChild();
-            // The cell's text is all text of its first Data child, rich-text markup included; a
-            // Comment (with a Data of its own) is not part of it.
-            if (m_pDoc->NextChildEither("Data", "ss:Data")) {
-                m_pDoc->EnterChild();
-                strText = m_pDoc->CurrentTextContent();
-            }
-        }
+        strText = m_pDoc->CurrentTextContent();
     }
     m_pDoc->ReturnToMark();
     return !strText.empty();
@@ -404,17 +410,10 @@ bool CXmlWorkbook::SetCellLink(int32_t nRow, int32_t nColumn, const std::string&
     m_pDoc->MarkPosition();
     bool bOk = false;
     try {
-        STableInfo info;
-        if (nRow >= 1 && nColumn >= 0 && EnterTable(info) && !(info.bRowBound && nRow > info.nRows) &&
-            !(info.bColumnBound && nColumn >= info.nColumns) && FindRow(nRow, false)) {
-            m_pDoc->EnterChild();
-            if (FindCell(nColumn, info.bColumnBound ? info.nColumns : std::numeric_limits<int64_t>::max(),
-                         false)) {
-                m_pDoc->EnterChild();
-                m_pDoc->SetCurrentAttribute("ss:HRef", strTarget);
-                m_pDoc->SetCurrentAttribute("ss:StyleID", "s21");
-                bOk = true;
-            }
+        if (EnterExistingCell(nRow, nColumn)) {
+            m_pDoc->SetCurrentAttribute("ss:HRef", strTarget);
+            m_pDoc->SetCurrentAttribute("ss:StyleID", "s21");
+            bOk = true;
         }
     } catch (const std::exception& e) {
         SetLastErrorMsg(Truncated(e.what()));

@@ -80,6 +80,7 @@ private:
     bool IsSheetCurrent() const;
     bool EnterTable(STableInfo& info);
     bool FindRow(int32_t nRow, bool bAppend);
+    bool EnterExistingCell(int32_t nRow, int32_t nColumn);
     bool FindCell(int32_t nColumn, int64_t nColumns, bool bAppend);
     void ForgetCursors();
 
