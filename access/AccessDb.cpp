@@ -207,6 +207,11 @@ bool CAccessDbOut::SaveDb(const std::string& strPath, CProgDb* pDb)
     std::vector<uint8_t> image;
     if (!BuildImage(pDb, image))
         return false;
+    return WriteImageFile(strPath, image);
+}
+
+bool WriteImageFile(const std::string& strPath, const std::vector<uint8_t>& image)
+{
     std::string strError;
     switch (WriteFileAtomic(strPath, image.data(), image.size(), strError)) {
     case WriteResult::Ok:

@@ -68,3 +68,8 @@ private:
     CProgDb* m_pDb = nullptr;
     std::vector<TpMapEntry> m_tpMap; // entry k describes transponder record k
 };
+
+// Writes a whole image through a temporary file renamed over strPath. On failure stores
+// "Open file failed!" (the file could not be created there) or "Write file failed! <reason>"
+// and leaves an existing file unchanged.
+bool WriteImageFile(const std::string& strPath, const std::vector<uint8_t>& image);

@@ -99,16 +99,5 @@ bool CAccessDftDbOut::SaveDb(const std::string& strPath, CProgDb* pDb)
     }
     if (!MergeImage(image, pDb))
         return false;
-    std::string strError;
-    switch (WriteFileAtomic(ResolvedPath(strPath), image.data(), image.size(), strError)) {
-    case WriteResult::Ok:
-        return true;
-    case WriteResult::CreateFailed:
-        SetLastErrorMsg("Open file failed!");
-        return false;
-    case WriteResult::WriteFailed:
-        SetLastErrorMsg("Write file failed! " + strError);
-        return false;
-    }
-    return false;
+    return WriteImageFile(ResolvedPath(strPath), image);
 }

@@ -1,5 +1,6 @@
 #include "sheet/SheetLayout.h"
 
+#include "platform/Chars.h"
 #include "platform/CodePage.h"
 
 #include <iconv.h>
@@ -113,21 +114,6 @@ int32_t ReadSelectMark(const std::string& strText)
         return SELECT_SKIP;
     }
 }
-
-namespace {
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-} // namespace
 
 bool LooksLikeQuotedHex(const std::string& strText)
 {

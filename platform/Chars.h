@@ -1,0 +1,15 @@
+#pragma once
+
+// Character classes used by the text parsers, independent of the C locale.
+
+// The value of a hexadecimal digit (either case), or -1.
+inline int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
