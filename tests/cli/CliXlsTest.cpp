@@ -16,7 +16,7 @@ class CliXls : public ::testing::Test
 {
 protected:
     CliResult Run(const std::vector<std::string>& args) { return RunCli(args, m_dir.Path(), "LC_ALL=C"); }
-    // Copies a file of the shared test data into the test's folder, so nothing writes beside it.
+    // Copies a workbook of tests/data into the test's folder, so nothing writes beside it.
     std::string CopyTestData(const std::string& strName)
     {
         const std::string strText = ReadText(std::string(RAVELIN_TESTDATA_DIR) + "/" + strName);
