@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <unordered_map>
 
 namespace {
@@ -59,16 +60,14 @@ bool CAccessDbIn::LoadDbFromBuffer(const uint8_t* pData, size_t nSize, CProgDb* 
     const uint8_t* p = pData + DB_HEADER_SIZE;
     CNodeList& satList = pDb->GetSatList();
     for (uint32_t i = 0; i < m_nSatCount; ++i, p += DB_SAT_SIZE) {
-        CSatNode* pSat = new CSatNode(0, INVALID_ID, INVALID_ID);
+        auto pSat = std::make_unique<CSatNode>(0, INVALID_ID, INVALID_ID);
         SatRecord* pRec = pSat->GetRecord();
         pRec->SetName(GetNameField(p, SAT_NAME_LEN));
         for (int w = 0; w < 3; ++w)
             pRec->dwWord[w] = ReadBe32(p + 16 + 4 * w);
-        if (uint64_t(pRec->Get(SatField::FirstTpIndex)) + pRec->Get(SatField::TpCount) > m_nTpCount) {
-            delete pSat;
+        if (uint64_t(pRec->Get(SatField::FirstTpIndex)) + pRec->Get(SatField::TpCount) > m_nTpCount)
             return Fail("File format error!");
-        }
-        satList.Add(pSat);
+        satList.Add(std::move(pSat));
     }
 
     if (m_nTpCount != 0) {
@@ -76,10 +75,10 @@ bool CAccessDbIn::LoadDbFromBuffer(const uint8_t* pData, size_t nSize, CProgDb* 
         tpAt.reserve(m_nTpCount);
         CNodeList& tpList = pDb->GetTpList();
         for (uint32_t i = 0; i < m_nTpCount; ++i, p += DB_TP_SIZE) {
-            CTpNode* pTp = new CTpNode(INVALID_ID, INVALID_ID);
+            auto pTp = std::make_unique<CTpNode>(INVALID_ID, INVALID_ID);
             pTp->GetRecord()->dwWord[0] = ReadBe32(p);
-            tpList.Add(pTp);
-            tpAt.push_back(pTp);
+            tpAt.push_back(pTp.get());
+            tpList.Add(std::move(pTp));
         }
         // Link every covered position to its satellite; a later satellite wins.
         for (const CNode* pNode : satList) {
@@ -94,14 +93,14 @@ bool CAccessDbIn::LoadDbFromBuffer(const uint8_t* pData, size_t nSize, CProgDb* 
     if (m_nProgCount != 0) {
         CNodeList& progList = pDb->GetProgList();
         for (uint32_t i = 0; i < m_nProgCount; ++i, p += DB_PROG_SIZE) {
-            CProgNode* pProg = new CProgNode(INVALID_ID, INVALID_ID);
+            auto pProg = std::make_unique<CProgNode>(INVALID_ID, INVALID_ID);
             ProgRecord* pRec = pProg->GetRecord();
             for (int w = 0; w < 4; ++w)
                 pRec->dwWord[w] = ReadBe32(p + 4 * w);
             pRec->SetName(GetNameField(p + 16, PROG_NAME_LEN));
             // Ids equal file positions, so the transponder position is the parent's id.
             pProg->SetParentId(static_cast<int32_t>(pRec->Get(ProgField::TpIndex)));
-            progList.Add(pProg);
+            progList.Add(std::move(pProg));
         }
     }
     return true;

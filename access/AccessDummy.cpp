@@ -3,6 +3,8 @@
 #include "access/MessageSink.h"
 #include "db/ProgDb.h"
 
+#include <memory>
+
 namespace {
 
 void ApplySatSettings(SatRecord* pRec)
@@ -37,43 +39,43 @@ void ApplyProgSettings(ProgRecord* pRec)
 
 int32_t AddTp(CProgDb* pDb, int32_t nSatId, uint32_t nFrequency)
 {
-    CTpNode* pTp = new CTpNode(INVALID_ID, INVALID_ID);
+    auto pTp = std::make_unique<CTpNode>(INVALID_ID, INVALID_ID);
     TpRecord* pRec = pTp->GetRecord();
     pRec->Set(TpField::Frequency, nFrequency);
     pRec->Set(TpField::SymbolRate, 2000);
     pRec->Set(TpField::Polar, 1);
     pTp->SetParentId(nSatId);
-    return pDb->GetTpList().Add(pTp);
+    return pDb->GetTpList().Add(std::move(pTp));
 }
 
 void AddProg(CProgDb* pDb, int32_t nTpId, const char* pszName)
 {
-    CProgNode* pProg = new CProgNode(INVALID_ID, INVALID_ID);
+    auto pProg = std::make_unique<CProgNode>(INVALID_ID, INVALID_ID);
     pProg->GetRecord()->SetName(pszName);
     ApplyProgSettings(pProg->GetRecord());
     pProg->SetParentId(nTpId);
-    pDb->GetProgList().Add(pProg);
+    pDb->GetProgList().Add(std::move(pProg));
 }
 
 } // namespace
 
 bool CAccessDummyIn::LoadDb(const std::string& /*strPath*/, CProgDb* pDb)
 {
-    CSatNode* pSat = new CSatNode(0, INVALID_ID, INVALID_ID);
+    auto pSat = std::make_unique<CSatNode>(0, INVALID_ID, INVALID_ID);
     pSat->GetRecord()->SetName("A3S");
     ApplySatSettings(pSat->GetRecord());
-    const int32_t nSatId = pDb->GetSatList().Add(pSat);
+    const int32_t nSatId = pDb->GetSatList().Add(std::move(pSat));
 
     const int32_t nTpId = AddTp(pDb, nSatId, 1000);
     AddProg(pDb, nTpId, "CCTV-1");
     AddProg(pDb, nTpId, "SHANXI");
     AddTp(pDb, nSatId, 1500);
 
-    CSatNode* pSat2 = new CSatNode(0, INVALID_ID, INVALID_ID);
+    auto pSat2 = std::make_unique<CSatNode>(0, INVALID_ID, INVALID_ID);
     pSat2->GetRecord()->SetName("\xD6\xD0\xD0\xC7"
                                 "6B"); // 中星6B in code page 936
     ApplySatSettings(pSat2->GetRecord());
-    pDb->GetSatList().Add(pSat2);
+    pDb->GetSatList().Add(std::move(pSat2));
     return true;
 }
 

@@ -1,18 +1,11 @@
 #include "access/AccessUserDb25.h"
 
-#include "access/AccessUserDb.h"
-#include "access/LastError.h"
-#include "access/UserDbAddr.h"
-#include "db/ProgDb.h"
 #include "platform/ByteOrder.h"
-#include "platform/FileIO.h"
 
 #include <cstring>
 #include <unordered_set>
 
 namespace {
-
-using namespace UserDb;
 
 constexpr size_t HEADER_SIZE = 28;
 // Where the look-up tries next when a block of another type says more headers follow.
@@ -29,29 +22,46 @@ constexpr size_t SAT_SIZE = 28;
 constexpr size_t TP_SIZE = 16;
 constexpr size_t PROG_SIZE = 52;
 
-struct BlockHeader
+uint64_t BlockBehind(uint64_t nPos, uint16_t wCount, uint8_t nStride)
 {
-    uint32_t dwMagic;
-    uint32_t dwNext;
-    uint32_t dwType;
-    uint16_t wCount;
-    uint16_t wRecLen;
-    uint8_t nFollow;
-    uint8_t nStride;
-};
+    return nPos + 32 + 4 * ((uint64_t(wCount) * nStride) / 4);
+}
 
-enum class Lookup
-{
-    Found,
-    NotFound,
-    Broken, // the walk would leave the image or go round for ever
-};
+} // namespace
 
-bool ReadHeader(const CByteView& view, uint64_t nOffset, BlockHeader& h)
+CAccessUserDb25In::CAccessUserDb25In(IUserDbAddrSource& addr) : CAccessUserDbBase(addr) {}
+
+bool CAccessUserDb25In::TakesAddr(uint32_t nAddr) const
 {
-    if (nOffset > view.Size() || !view.Has(static_cast<size_t>(nOffset), HEADER_SIZE))
-        return false;
-    const uint8_t* p = view.Data() + nOffset;
+    return nAddr != 0;
+}
+
+// The image from the address on; the region start is its first 4-byte step holding a valid header,
+// or its start when there is none.
+bool CAccessUserDb25In::Locate(const CByteView& image, uint32_t nAddr, CRegion& region) const
+{
+    region.view = CByteView(image.Data() + nAddr, image.Size() - nAddr);
+    region.nRegion = 0;
+    const CByteView& view = region.view;
+    for (uint64_t p = 0; p + 4 <= view.Size(); p += 4) {
+        if (ReadBe32(view.Data() + p) != BLOCK_MAGIC)
+            continue;
+        CBlockHeader h;
+        if (ReadHeader(view, p, h) && CheckValid(view, p, h) == Lookup::Found) {
+            region.nRegion = p;
+            break;
+        }
+    }
+    return true;
+}
+
+size_t CAccessUserDb25In::HeaderSize() const
+{
+    return HEADER_SIZE;
+}
+
+void CAccessUserDb25In::DecodeHeader(const uint8_t* p, CBlockHeader& h) const
+{
     h.dwMagic = ReadBe32(p);
     h.dwNext = ReadBe32(p + 4);
     h.dwType = ReadBe32(p + 8);
@@ -59,53 +69,23 @@ bool ReadHeader(const CByteView& view, uint64_t nOffset, BlockHeader& h)
     h.wRecLen = ReadBe16(p + 22);
     h.nFollow = p[24];
     h.nStride = p[25];
-    return true;
-}
-
-// Valid: the magic, and either records or the end marker right behind the (empty) table. Broken
-// when that end marker would lie past the end of the image.
-Lookup CheckValid(const CByteView& view, uint64_t nOffset, const BlockHeader& h)
-{
-    if (h.dwMagic != BLOCK_MAGIC)
-        return Lookup::NotFound;
-    if (h.wCount != 0)
-        return Lookup::Found;
-    uint32_t dwEnd = 0;
-    if (!view.Be32(static_cast<size_t>(nOffset + HEADER_SIZE), dwEnd))
-        return Lookup::Broken;
-    return dwEnd == END_MARKER ? Lookup::Found : Lookup::NotFound;
-}
-
-uint64_t BlockBehind(uint64_t nOffset, const BlockHeader& h)
-{
-    return nOffset + 32 + 4 * ((uint64_t(h.wCount) * h.nStride) / 4);
-}
-
-// The first 4-byte step holding a valid header, or 0 when there is none.
-uint64_t FindRegionStart(const CByteView& image)
-{
-    for (uint64_t p = 0; p + 4 <= image.Size(); p += 4) {
-        if (ReadBe32(image.Data() + p) != BLOCK_MAGIC)
-            continue;
-        BlockHeader h;
-        if (ReadHeader(image, p, h) && CheckValid(image, p, h) == Lookup::Found)
-            return p;
-    }
-    return 0;
 }
 
 // Finds the block in force of the wanted type. Blocks written one behind the other are scanned
 // while their follow flag is set; a superseded block leads through its next offset to its
 // successor.
-Lookup FindBlock(const CByteView& image, uint64_t nRegion, uint32_t dwType, uint64_t& nFound, BlockHeader& h)
+CAccessUserDb25In::Lookup CAccessUserDb25In::FindBlock(const CRegion& region, NodeType nKind,
+                                                       uint64_t& nBlock, CBlockHeader& h) const
 {
-    uint64_t p = nRegion;
+    const uint32_t dwType = nKind == NODE_SAT ? TYPE_SAT : nKind == NODE_TP ? TYPE_TP : TYPE_PROG;
+    const CByteView& view = region.view;
+    uint64_t p = region.nRegion;
     for (;;) {
-        if (!ReadHeader(image, p, h))
+        if (!ReadHeader(view, p, h))
             return Lookup::Broken;
         if (h.dwMagic != BLOCK_MAGIC || h.nFollow != 1 || h.dwType == dwType)
             break;
-        p = BlockBehind(p, h);
+        p = BlockBehind(p, h.wCount, h.nStride);
     }
 
     // Every state of the walk below depends only on the position it is at: settling at p, stepping
@@ -113,27 +93,27 @@ Lookup FindBlock(const CByteView& image, uint64_t nRegion, uint32_t dwType, uint
     // end, so each position is taken once per state, which also keeps the walk linear in the image.
     std::unordered_set<uint64_t> settled, stepped, chained;
     for (;;) {
-        if (!settled.insert(p).second || !ReadHeader(image, p, h))
+        if (!settled.insert(p).second || !ReadHeader(view, p, h))
             return Lookup::Broken;
-        const Lookup valid = CheckValid(image, p, h);
+        const Lookup valid = CheckValid(view, p, h);
         if (valid != Lookup::Found)
             return valid;
         if (h.dwType == dwType && h.dwNext == NO_NEXT) {
-            nFound = p;
+            nBlock = p;
             return Lookup::Found;
         }
         bool bMoved = false;
         while (h.dwType != dwType && h.nFollow == 1) {
             p += FOLLOW_STEP;
-            if (!stepped.insert(p).second || !ReadHeader(image, p, h))
+            if (!stepped.insert(p).second || !ReadHeader(view, p, h))
                 return Lookup::Broken;
             bMoved = true;
         }
         while (h.dwNext != NO_NEXT) {
             if (!chained.insert(p).second)
                 return Lookup::Broken;
-            p = nRegion + h.dwNext;
-            if (!ReadHeader(image, p, h))
+            p = region.nRegion + h.dwNext;
+            if (!ReadHeader(view, p, h))
                 return Lookup::Broken;
             bMoved = true;
         }
@@ -142,43 +122,45 @@ Lookup FindBlock(const CByteView& image, uint64_t nRegion, uint32_t dwType, uint
     }
 }
 
-CNode* MakeSat(const uint8_t* r)
+size_t CAccessUserDb25In::RecordSize(NodeType nKind) const
 {
-    CSatNode* pSat = new CSatNode(0, INVALID_ID, INVALID_ID);
-    SatRecord* pRec = pSat->GetRecord();
-    const uint32_t w0 = Word(r, 0), w1 = Word(r, 1), w2 = Word(r, 2);
-    pRec->Set(SatField::Longitude, GetBits(w0, 1, 11));
-    pRec->Set(SatField::Direction, GetBits(w0, 0, 1));
-    pRec->Set(SatField::LocalFre1, LnbFieldIndex(GetBits(w1, 18, 14)));
-    pRec->Set(SatField::LocalFre2, LnbFieldIndex(GetBits(w1, 2, 14)));
-    pRec->Set(SatField::K22, GetBits(w1, 0, 2));
-    pRec->Set(SatField::DisEqCMotor, GetBits(w2, 28, 2));
-    pRec->Set(SatField::DiSEqC, GetBits(w2, 16, 3));
-    pRec->Set(SatField::DiSEqC12, GetBits(w2, 8, 8));
-    pRec->Set(SatField::LnbType, GetBits(w2, 1, 2));
-    pRec->Set(SatField::V12, GetBits(w2, 0, 1));
-    std::memcpy(pRec->Name, r + 12, SAT_NAME_LEN - 1);
-    pRec->Name[SAT_NAME_LEN - 1] = 0;
-    pSat->SetId(static_cast<int32_t>(GetBits(w0, 16, 16)));
-    return pSat;
+    return nKind == NODE_SAT ? SAT_SIZE : nKind == NODE_TP ? TP_SIZE : PROG_SIZE;
 }
 
-CNode* MakeTp(const uint8_t* r)
+std::unique_ptr<CNode> CAccessUserDb25In::DecodeRecord(NodeType nKind, const uint8_t* r,
+                                                       int32_t& nRecordId) const
 {
-    CTpNode* pTp = new CTpNode(INVALID_ID, INVALID_ID);
-    TpRecord* pRec = pTp->GetRecord();
-    const uint32_t w0 = Word(r, 0), w1 = Word(r, 1), w2 = Word(r, 2), w3 = Word(r, 3);
-    pRec->Set(TpField::Polar, GetBits(w1, 0, 1));
-    pRec->Set(TpField::Frequency, GetBits(w2, 0, 14));
-    pRec->Set(TpField::SymbolRate, GetBits(w3, 0, 16));
-    pTp->SetId(static_cast<int32_t>(GetBits(w0, 0, 16)));
-    pTp->SetParentId(static_cast<int32_t>(GetBits(w0, 16, 16)));
-    return pTp;
-}
-
-CNode* MakeProg(const uint8_t* r)
-{
-    CProgNode* pProg = new CProgNode(INVALID_ID, INVALID_ID);
+    if (nKind == NODE_SAT) {
+        auto pSat = std::make_unique<CSatNode>(0, INVALID_ID, INVALID_ID);
+        SatRecord* pRec = pSat->GetRecord();
+        const uint32_t w0 = Word(r, 0), w1 = Word(r, 1), w2 = Word(r, 2);
+        pRec->Set(SatField::Longitude, GetBits(w0, 1, 11));
+        pRec->Set(SatField::Direction, GetBits(w0, 0, 1));
+        pRec->Set(SatField::LocalFre1, LnbFieldIndex(GetBits(w1, 18, 14)));
+        pRec->Set(SatField::LocalFre2, LnbFieldIndex(GetBits(w1, 2, 14)));
+        pRec->Set(SatField::K22, GetBits(w1, 0, 2));
+        pRec->Set(SatField::DisEqCMotor, GetBits(w2, 28, 2));
+        pRec->Set(SatField::DiSEqC, GetBits(w2, 16, 3));
+        pRec->Set(SatField::DiSEqC12, GetBits(w2, 8, 8));
+        pRec->Set(SatField::LnbType, GetBits(w2, 1, 2));
+        pRec->Set(SatField::V12, GetBits(w2, 0, 1));
+        std::memcpy(pRec->Name, r + 12, SAT_NAME_LEN - 1);
+        pRec->Name[SAT_NAME_LEN - 1] = 0;
+        nRecordId = static_cast<int32_t>(GetBits(w0, 16, 16));
+        return pSat;
+    }
+    if (nKind == NODE_TP) {
+        auto pTp = std::make_unique<CTpNode>(INVALID_ID, INVALID_ID);
+        TpRecord* pRec = pTp->GetRecord();
+        const uint32_t w0 = Word(r, 0), w1 = Word(r, 1), w2 = Word(r, 2), w3 = Word(r, 3);
+        pRec->Set(TpField::Polar, GetBits(w1, 0, 1));
+        pRec->Set(TpField::Frequency, GetBits(w2, 0, 14));
+        pRec->Set(TpField::SymbolRate, GetBits(w3, 0, 16));
+        pTp->SetParentId(static_cast<int32_t>(GetBits(w0, 16, 16)));
+        nRecordId = static_cast<int32_t>(GetBits(w0, 0, 16));
+        return pTp;
+    }
+    auto pProg = std::make_unique<CProgNode>(INVALID_ID, INVALID_ID);
     ProgRecord* pRec = pProg->GetRecord();
     const uint32_t w0 = Word(r, 0), w1 = Word(r, 1), w2 = Word(r, 2), w3 = Word(r, 3), w4 = Word(r, 4),
                    w5 = Word(r, 5), w6 = Word(r, 6);
@@ -195,92 +177,6 @@ CNode* MakeProg(const uint8_t* r)
     std::memcpy(pRec->ProgName, r + 28, PROG_NAME_LEN - 1);
     pRec->ProgName[PROG_NAME_LEN - 1] = 0;
     pProg->SetParentId(static_cast<int32_t>(GetBits(w0, 0, 16)));
+    nRecordId = INVALID_ID; // programs keep the ids the list hands out
     return pProg;
-}
-
-// Reads the records of the block at nBlock into list; record offsets count from the start of the
-// image. False when a table entry or a record lies outside the image.
-bool ReadRecords(const CByteView& image, uint64_t nBlock, const BlockHeader& h, CNodeList& list,
-                 size_t nLayoutSize, CNode* (*make)(const uint8_t*))
-{
-    uint8_t buffer[MAX_RECORD_SIZE];
-    for (uint32_t i = 0; i < h.wCount; ++i) {
-        const uint64_t nEntry = nBlock + HEADER_SIZE + 4 * ((uint64_t(i) * h.nStride) / 4);
-        uint32_t dwOffset = 0;
-        if (!image.Be32(static_cast<size_t>(nEntry), dwOffset))
-            return false;
-        if (!CopyRecord(image, dwOffset, h.wRecLen, buffer, nLayoutSize))
-            return false;
-        AddRecordNode(list, make(buffer));
-    }
-    return true;
-}
-
-} // namespace
-
-CAccessUserDb25In::CAccessUserDb25In(IUserDbAddrSource& addr) : m_addr(addr) {}
-
-bool CAccessUserDb25In::Fail(CProgDb* pDb)
-{
-    SetLastErrorMsg("File format error!");
-    pDb->Clear();
-    return false;
-}
-
-bool CAccessUserDb25In::LoadDb(const std::string& strPath, CProgDb* pDb)
-{
-    const uint32_t nAddr = m_addr.AskUserDbAddr();
-    if (nAddr == 0)
-        return false;
-    std::vector<uint8_t> data;
-    switch (ReadWholeFile(strPath, data)) {
-    case ReadResult::OpenFailed:
-        return false;
-    case ReadResult::ShortRead:
-        SetLastErrorMsg("File size error!");
-        return false;
-    case ReadResult::Ok:
-        break;
-    }
-    return LoadDbFromBuffer(data.data(), data.size(), nAddr, pDb);
-}
-
-bool CAccessUserDb25In::LoadDbFromBuffer(const uint8_t* pData, size_t nSize, uint32_t nAddr, CProgDb* pDb)
-{
-    if (nAddr == 0)
-        return false;
-    if (nSize <= nAddr) {
-        SetLastErrorMsg("File size error!");
-        return false;
-    }
-    const CByteView image(pData + nAddr, nSize - nAddr);
-    const uint64_t nRegion = FindRegionStart(image);
-
-    struct Kind
-    {
-        uint32_t dwType;
-        CNodeList* pList;
-        size_t nLayoutSize;
-        CNode* (*make)(const uint8_t*);
-    };
-    const Kind kinds[] = {
-        {TYPE_SAT, &pDb->GetSatList(), SAT_SIZE, MakeSat},
-        {TYPE_TP, &pDb->GetTpList(), TP_SIZE, MakeTp},
-        {TYPE_PROG, &pDb->GetProgList(), PROG_SIZE, MakeProg},
-    };
-    for (const Kind& k : kinds) {
-        uint64_t nBlock = 0;
-        BlockHeader h{};
-        switch (FindBlock(image, nRegion, k.dwType, nBlock, h)) {
-        case Lookup::Broken:
-            return Fail(pDb);
-        case Lookup::NotFound:
-            continue;
-        case Lookup::Found:
-            if (!ReadRecords(image, nBlock, h, *k.pList, k.nLayoutSize, k.make))
-                return Fail(pDb);
-            break;
-        }
-    }
-    return true;
 }

@@ -1,18 +1,18 @@
 #pragma once
 
-#include "access/Access.h"
+#include "access/AccessUserDbBase.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
+#include <memory>
 
 class IUserDbAddrSource;
 
 // The user database inside a receiver firmware image, layout 2.5 ("Open Bin 2.5").
 //
 // The image is taken from the chosen address to its end; record offsets count from that address.
-// The region start is the first 4-byte step of it holding a valid block header; next offsets count
-// from the region start. Block header (big-endian):
+// The region start is the first 4-byte step of it holding a valid block header (the start of the
+// image when there is none); next offsets count from the region start. Block header (big-endian):
 //
 //   0   u32  magic 0xAABBCCDD
 //   4   u32  next: the block that supersedes this one, 0xFFFFFFFF while this one is in force
@@ -28,23 +28,20 @@ class IUserDbAddrSource;
 //   28       offset table, n entries, then the end marker 0xDDCCBBAA
 //
 // The block directly behind one starts 32 + 4 * floor(n * stride / 4) bytes after it. Records:
-// satellites 28 bytes, transponders 16, programs 52.
-class CAccessUserDb25In : public CAccessIn
+// satellites 28 bytes, transponders 16, programs 52. This layout has no automatic search: the
+// address 0 ("Auto" or a cancelled dialog) reads nothing and fails without a message.
+class CAccessUserDb25In : public CAccessUserDbBase
 {
 public:
     explicit CAccessUserDb25In(IUserDbAddrSource& addr);
 
-    // Asks the address source first. This layout has no automatic search: the address 0 ("Auto" or
-    // a cancelled dialog) reads nothing and returns false without a message, as does a file that
-    // cannot be opened. "File size error!" when the image is not longer than the address; "File
-    // format error!", with the database emptied again, when a header, table, record or step of the
-    // walk would lie outside the image or a chain of blocks comes back on itself.
-    bool LoadDb(const std::string& strPath, CProgDb* pDb) override;
-    // The same for an image already in memory, with the address given.
-    bool LoadDbFromBuffer(const uint8_t* pData, size_t nSize, uint32_t nAddr, CProgDb* pDb);
-
-private:
-    bool Fail(CProgDb* pDb);
-
-    IUserDbAddrSource& m_addr;
+protected:
+    bool TakesAddr(uint32_t nAddr) const override;
+    bool Locate(const CByteView& image, uint32_t nAddr, CRegion& region) const override;
+    size_t HeaderSize() const override;
+    void DecodeHeader(const uint8_t* p, CBlockHeader& h) const override;
+    Lookup FindBlock(const CRegion& region, NodeType nKind, uint64_t& nBlock, CBlockHeader& h) const override;
+    size_t RecordSize(NodeType nKind) const override;
+    std::unique_ptr<CNode> DecodeRecord(NodeType nKind, const uint8_t* pRec,
+                                        int32_t& nRecordId) const override;
 };

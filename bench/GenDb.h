@@ -6,6 +6,7 @@
 #include "db/ProgDb.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 inline void GenerateLargeDb(CProgDb& db, int nSats = 200, int nTps = 8000, int nProgs = 40000)
@@ -16,7 +17,7 @@ inline void GenerateLargeDb(CProgDb& db, int nSats = 200, int nTps = 8000, int n
         return seed >> 8;
     };
     for (int s = 0; s < nSats; ++s) {
-        CSatNode* pSat = new CSatNode(0, INVALID_ID, INVALID_ID);
+        auto pSat = std::make_unique<CSatNode>(0, INVALID_ID, INVALID_ID);
         SatRecord* r = pSat->GetRecord();
         r->SetName("Sat " + std::to_string(s) + (s % 3 ? " E" : " W"));
         r->Set(SatField::Longitude, next());
@@ -30,20 +31,20 @@ inline void GenerateLargeDb(CProgDb& db, int nSats = 200, int nTps = 8000, int n
         r->Set(SatField::V12, next());
         r->Set(SatField::DiSEqC, next());
         r->Set(SatField::TunerSel, next());
-        db.GetSatList().Add(pSat);
+        db.GetSatList().Add(std::move(pSat));
     }
     for (int t = 0; t < nTps; ++t) {
-        CTpNode* pTp = new CTpNode(INVALID_ID, INVALID_ID);
+        auto pTp = std::make_unique<CTpNode>(INVALID_ID, INVALID_ID);
         TpRecord* r = pTp->GetRecord();
         r->Set(TpField::Frequency, 10700 + static_cast<uint32_t>(t % 2000));
         r->Set(TpField::SymbolRate, 22000 + static_cast<uint32_t>(t / 2000) * 1000 + next() % 500);
         r->Set(TpField::Polar, static_cast<uint32_t>(t & 1));
         pTp->SetParentId(nSats > 0 ? static_cast<int32_t>(static_cast<int64_t>(t) * nSats / nTps)
                                    : INVALID_ID);
-        db.GetTpList().Add(pTp);
+        db.GetTpList().Add(std::move(pTp));
     }
     for (int p = 0; p < nProgs; ++p) {
-        CProgNode* pProg = new CProgNode(INVALID_ID, INVALID_ID);
+        auto pProg = std::make_unique<CProgNode>(INVALID_ID, INVALID_ID);
         ProgRecord* r = pProg->GetRecord();
         r->SetName("Program " + std::to_string(p) + " HD");
         r->Set(ProgField::Track, next());
@@ -61,6 +62,6 @@ inline void GenerateLargeDb(CProgDb& db, int nSats = 200, int nTps = 8000, int n
         r->Set(ProgField::PmtPid, next());
         pProg->SetParentId(nTps > 0 ? static_cast<int32_t>(static_cast<int64_t>(p) * nTps / nProgs)
                                     : INVALID_ID);
-        db.GetProgList().Add(pProg);
+        db.GetProgList().Add(std::move(pProg));
     }
 }

@@ -1,7 +1,5 @@
 #include "db/Node.h"
 
-#include "db/ProgDb.h"
-
 #include <cstring>
 
 std::string GetNameField(const uint8_t* pField, size_t nLen)
@@ -23,15 +21,6 @@ CNode::CNode(int32_t nType, int32_t nId, int32_t nParentId)
 {}
 
 CNode::~CNode() = default;
-
-void CNode::SetId(int32_t nId)
-{
-    if (nId == m_nId)
-        return;
-    m_nId = nId;
-    if (m_pOwner)
-        m_pOwner->OnIdChanged();
-}
 
 int LnbFreqToIndex(uint32_t nFreq)
 {

@@ -166,15 +166,15 @@ static_assert(sizeof(ProgRecord) == 40, "ProgRecord is 40 bytes");
 
 class CNodeList;
 
-// Node header shared by the three kinds: own id, parent id and kind. Nodes are owned by a CNodeList
-// and destroyed through a CNode pointer.
+// Node header shared by the three kinds: own id, parent id and kind. A node in a database is owned
+// by its CNodeList and destroyed through a CNode pointer. Only the list sets the id: it hands out
+// ids on Add, and takes a firmware record's own id on AddWithId.
 class CNode
 {
 public:
     virtual ~CNode();
 
     int32_t GetId() const { return m_nId; }
-    void SetId(int32_t nId);
     int32_t GetParentId() const { return m_nParentId; }
     void SetParentId(int32_t nParentId) { m_nParentId = nParentId; }
     int32_t GetType() const { return m_nType; }
@@ -190,7 +190,6 @@ private:
     int32_t m_nId;
     int32_t m_nParentId;
     int32_t m_nType;
-    CNodeList* m_pOwner = nullptr; // the list that holds the node; told when the id changes
 };
 
 // A node of one kind carrying its record, zero-filled at construction.

@@ -1,21 +1,44 @@
 #include "db/ProgDb.h"
 
+#include <algorithm>
+
 CNodeList::~CNodeList()
 {
     Clear();
 }
 
-int32_t CNodeList::Add(CNode* pNode)
+CNodeList::POSITION CNodeList::Append(std::unique_ptr<CNode> pNode)
 {
-    pNode->m_nId = ++m_nLastId;
-    pNode->m_pOwner = this;
-    POSITION pos = m_nodes.insert(m_nodes.end(), pNode);
+    const int32_t nId = pNode->m_nId;
+    POSITION pos = m_nodes.insert(m_nodes.end(), std::move(pNode));
     if (!m_bIndexDirty) {
-        auto res = m_index.emplace(pNode->m_nId, IndexEntry{pos, 1});
+        // Appended last: an earlier node with the same id stays the first one.
+        auto res = m_index.emplace(nId, IndexEntry{pos, 1});
         if (!res.second)
             ++res.first->second.nCount;
     }
-    return pNode->m_nId;
+    return pos;
+}
+
+int32_t CNodeList::Add(std::unique_ptr<CNode> pNode)
+{
+    if (!pNode)
+        return INVALID_ID;
+    const int32_t nId = m_nLastId + 1;
+    pNode->m_nId = nId;
+    Append(std::move(pNode));
+    m_nLastId = nId;
+    return nId;
+}
+
+int32_t CNodeList::AddWithId(std::unique_ptr<CNode> pNode, int32_t nId)
+{
+    if (!pNode)
+        return INVALID_ID;
+    pNode->m_nId = nId;
+    Append(std::move(pNode));
+    ++m_nLastId;
+    return nId;
 }
 
 void CNodeList::RebuildIndex() const
@@ -44,7 +67,7 @@ bool CNodeList::FindPos(int32_t nId, POSITION& pos) const
 CNode* CNodeList::Find(int32_t nId) const
 {
     POSITION pos;
-    return FindPos(nId, pos) ? *pos : nullptr;
+    return FindPos(nId, pos) ? pos->get() : nullptr;
 }
 
 bool CNodeList::GetFirst(POSITION& pos)
@@ -64,22 +87,49 @@ bool CNodeList::GetNext(POSITION& pos)
 int32_t CNodeList::GetCountByParent(int32_t nParentId) const
 {
     int32_t n = 0;
-    for (const CNode* pNode : m_nodes)
+    for (const auto& pNode : m_nodes)
         if (pNode->m_nParentId == nParentId)
             ++n;
     return n;
 }
 
-// Keeps the index exact after the first node with nId left the list.
-void CNodeList::UnindexRemoved(int32_t nId)
+int32_t CNodeList::IndexOf(const CNode* pNode) const
 {
-    auto it = m_index.find(nId);
-    if (it == m_index.end())
-        return;
-    if (--it->second.nCount == 0)
-        m_index.erase(it);
-    else
-        m_bIndexDirty = true; // a later node with the same id is now the first one
+    int32_t nIndex = 0;
+    for (const auto& p : m_nodes) {
+        if (p.get() == pNode)
+            return nIndex;
+        ++nIndex;
+    }
+    return -1;
+}
+
+CNode* CNodeList::GetAtIndex(int32_t nIndex) const
+{
+    if (nIndex < 0 || nIndex >= GetCount())
+        return nullptr;
+    // From whichever end is nearer.
+    if (nIndex < GetCount() / 2)
+        return std::next(m_nodes.begin(), nIndex)->get();
+    return std::prev(m_nodes.end(), GetCount() - nIndex)->get();
+}
+
+std::unique_ptr<CNode> CNodeList::Unlink(POSITION& pos)
+{
+    if (!m_bIndexDirty) {
+        auto it = m_index.find((*pos)->m_nId);
+        if (it == m_index.end())
+            m_bIndexDirty = true; // not expected of a clean index; rebuilding puts it right
+        else if (it->second.pos != pos)
+            --it->second.nCount; // a later node with the id: the first one stays first
+        else if (--it->second.nCount == 0)
+            m_index.erase(it);
+        else
+            m_bIndexDirty = true; // a later node with the id becomes the first one
+    }
+    std::unique_ptr<CNode> pNode = std::move(*pos);
+    pos = m_nodes.erase(pos);
+    return pNode;
 }
 
 bool CNodeList::Remove(int32_t nId)
@@ -87,31 +137,17 @@ bool CNodeList::Remove(int32_t nId)
     POSITION pos;
     if (!FindPos(nId, pos))
         return false;
-    CNode* pNode = *pos;
-    m_nodes.erase(pos);
-    UnindexRemoved(nId);
-    delete pNode;
+    Unlink(pos);
     return true;
 }
 
 void CNodeList::RemoveByParent(int32_t nParentId)
 {
     for (POSITION pos = m_nodes.begin(); pos != m_nodes.end();) {
-        CNode* pNode = *pos;
-        if (pNode->m_nParentId != nParentId) {
+        if ((*pos)->m_nParentId == nParentId)
+            Unlink(pos);
+        else
             ++pos;
-            continue;
-        }
-        pos = m_nodes.erase(pos);
-        if (!m_bIndexDirty) {
-            auto it = m_index.find(pNode->m_nId);
-            // A node that was not first with its id leaves the first in place: only counts change.
-            if (it != m_index.end() && --it->second.nCount == 0)
-                m_index.erase(it);
-            else
-                m_bIndexDirty = true;
-        }
-        delete pNode;
     }
 }
 
@@ -131,14 +167,60 @@ bool CNodeList::Move(int32_t nSourceId, int32_t nTargetId)
     return true;
 }
 
+void CNodeList::PutBack(std::vector<CRemovedNode> nodes)
+{
+    auto byIndex = [](const CRemovedNode& a, const CRemovedNode& b) { return a.nIndex < b.nIndex; };
+    if (!std::is_sorted(nodes.begin(), nodes.end(), byIndex))
+        std::stable_sort(nodes.begin(), nodes.end(), byIndex);
+
+    POSITION pos = m_nodes.begin();
+    int32_t nAt = 0; // the index pos stands at
+    for (CRemovedNode& removed : nodes) {
+        if (!removed.pNode)
+            continue;
+        while (nAt < removed.nIndex && pos != m_nodes.end()) {
+            ++pos;
+            ++nAt;
+        }
+        const int32_t nId = removed.pNode->m_nId;
+        POSITION inserted = m_nodes.insert(pos, std::move(removed.pNode));
+        ++nAt; // pos is one further down now
+        if (!m_bIndexDirty) {
+            auto res = m_index.emplace(nId, IndexEntry{inserted, 1});
+            if (!res.second) {
+                // Another node has the id: which of the two comes first is not known here.
+                ++res.first->second.nCount;
+                m_bIndexDirty = true;
+            }
+        }
+    }
+}
+
 void CNodeList::Clear()
 {
-    for (CNode* pNode : m_nodes)
-        delete pNode;
+    for (auto& pNode : m_nodes)
+        pNode.reset();
     m_nodes.clear();
     m_index.clear();
     m_bIndexDirty = false;
     m_nLastId = INVALID_ID;
+}
+
+CNodeList& CProgDb::GetList(NodeType nKind)
+{
+    switch (nKind) {
+    case NODE_SAT:
+        return m_satList;
+    case NODE_TP:
+        return m_tpList;
+    default:
+        return m_progList;
+    }
+}
+
+const CNodeList& CProgDb::GetList(NodeType nKind) const
+{
+    return const_cast<CProgDb*>(this)->GetList(nKind);
 }
 
 void CProgDb::Clear()

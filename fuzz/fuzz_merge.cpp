@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -17,11 +18,11 @@ namespace {
 void FillDb(CProgDb& db, int nSats)
 {
     for (int s = 0; s < nSats; ++s) {
-        CSatNode* pSat = new CSatNode(0, INVALID_ID, INVALID_ID);
+        auto pSat = std::make_unique<CSatNode>(0, INVALID_ID, INVALID_ID);
         pSat->GetRecord()->SetName("S");
-        const int32_t nSatId = db.GetSatList().Add(pSat);
-        const int32_t nTpId = db.GetTpList().Add(new CTpNode(INVALID_ID, nSatId));
-        db.GetProgList().Add(new CProgNode(INVALID_ID, nTpId));
+        const int32_t nSatId = db.GetSatList().Add(std::move(pSat));
+        const int32_t nTpId = db.GetTpList().Add(std::make_unique<CTpNode>(INVALID_ID, nSatId));
+        db.GetProgList().Add(std::make_unique<CProgNode>(INVALID_ID, nTpId));
     }
 }
 

@@ -85,7 +85,7 @@ bool CAccessExcelIn::ReadSatelliteRow(int32_t nRow, int32_t nMark)
     if (!m_workbook.GetCellText(nRow, SATCOL_SHEET, strSheet))
         return true;
 
-    std::unique_ptr<CSatNode> pSat(new CSatNode(nMark, INVALID_ID, INVALID_ID));
+    auto pSat = std::make_unique<CSatNode>(nMark, INVALID_ID, INVALID_ID);
     SatRecord* pRec = pSat->GetRecord();
     std::string text;
     if (!m_workbook.GetCellText(nRow, SATCOL_NAME, text))
@@ -117,7 +117,7 @@ bool CAccessExcelIn::ReadSatelliteRow(int32_t nRow, int32_t nMark)
         pRec->Set(*pField, ReadNumber(text));
     }
 
-    const int32_t nId = m_pDb->GetSatList().Add(pSat.release());
+    const int32_t nId = m_pDb->GetSatList().Add(std::move(pSat));
     m_sheetOfSat[nId] = strSheet;
     return true;
 }
@@ -157,7 +157,7 @@ bool CAccessExcelIn::ReadProgramRow(int32_t nRow, int32_t nSatId, int32_t nMark)
     tp.Set(TpField::Polar, ReadPolar(polar));
     const int32_t nTpId = FindOrAddTransponder(tp, nSatId);
 
-    std::unique_ptr<CProgNode> pProg(new CProgNode(INVALID_ID, INVALID_ID));
+    auto pProg = std::make_unique<CProgNode>(INVALID_ID, INVALID_ID);
     ProgRecord* pRec = pProg->GetRecord();
     std::string text;
     if (!m_workbook.GetCellText(nRow, PROGCOL_NAME, text))
@@ -180,7 +180,7 @@ bool CAccessExcelIn::ReadProgramRow(int32_t nRow, int32_t nSatId, int32_t nMark)
     pRec->Set(ProgField::TpIndex, static_cast<uint32_t>(nTpId));
     pProg->SetParentId(nTpId);
     if (nMark != 2)
-        m_pDb->GetProgList().Add(pProg.release());
+        m_pDb->GetProgList().Add(std::move(pProg));
     return true;
 }
 
@@ -190,10 +190,10 @@ int32_t CAccessExcelIn::FindOrAddTransponder(const TpRecord& rec, int32_t nSatId
     auto it = m_tpIndex.find(nKey);
     if (it != m_tpIndex.end())
         return it->second;
-    CTpNode* pTp = new CTpNode(INVALID_ID, INVALID_ID);
+    auto pTp = std::make_unique<CTpNode>(INVALID_ID, INVALID_ID);
     *pTp->GetRecord() = rec;
     pTp->SetParentId(nSatId);
-    const int32_t nId = m_pDb->GetTpList().Add(pTp);
+    const int32_t nId = m_pDb->GetTpList().Add(std::move(pTp));
     m_tpIndex.emplace(nKey, nId);
     return nId;
 }

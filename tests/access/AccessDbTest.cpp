@@ -25,30 +25,37 @@ protected:
     CTempDir m_dir;
 };
 
-CSatNode* AddSat(CProgDb& db, const std::string& name)
+// nId: the id a firmware record would give the satellite; INVALID_ID takes the list's next id.
+CSatNode* AddSat(CProgDb& db, const std::string& name, int32_t nId = INVALID_ID)
 {
-    CSatNode* p = new CSatNode;
+    auto p = std::make_unique<CSatNode>();
     p->GetRecord()->SetName(name);
-    db.GetSatList().Add(p);
-    return p;
+    CSatNode* pSat = p.get();
+    if (nId == INVALID_ID)
+        db.GetSatList().Add(std::move(p));
+    else
+        db.GetSatList().AddWithId(std::move(p), nId);
+    return pSat;
 }
 
 CTpNode* AddTp(CProgDb& db, int32_t nSat, uint32_t nFreq)
 {
-    CTpNode* p = new CTpNode;
+    auto p = std::make_unique<CTpNode>();
     p->GetRecord()->Set(TpField::Frequency, nFreq);
     p->SetParentId(nSat);
-    db.GetTpList().Add(p);
-    return p;
+    CTpNode* pTp = p.get();
+    db.GetTpList().Add(std::move(p));
+    return pTp;
 }
 
 CProgNode* AddProg(CProgDb& db, int32_t nTp, const std::string& name)
 {
-    CProgNode* p = new CProgNode;
+    auto p = std::make_unique<CProgNode>();
     p->GetRecord()->SetName(name);
     p->SetParentId(nTp);
-    db.GetProgList().Add(p);
-    return p;
+    CProgNode* pProg = p.get();
+    db.GetProgList().Add(std::move(p));
+    return pProg;
 }
 
 // The header of a file with the given counts (records to be appended).
@@ -236,7 +243,8 @@ TEST_F(AccessDb, SizeAndFormatErrorsLeaveAnEmptyDatabase)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         CProgDb db;
-        db.GetSatList().Add(new CSatNode); // left over from a caller that did not clear: still emptied
+        db.GetSatList().Add(
+            std::make_unique<CSatNode>()); // left over from a caller that did not clear: still emptied
         ClearLastError();
         EXPECT_FALSE(Load(c.bytes, db));
         EXPECT_EQ(HasLastError(), 1);
@@ -255,7 +263,7 @@ TEST_F(AccessDb, MissingFileAndUnwritableTarget)
     EXPECT_FALSE(in.LoadDb(m_dir.Path(), &db)); // a folder is no database file
     EXPECT_EQ(GetLastErrorMsg(), "Open file failed!");
 
-    db.GetSatList().Add(new CSatNode);
+    db.GetSatList().Add(std::make_unique<CSatNode>());
     CAccessDbOut out;
     ClearLastError();
     EXPECT_FALSE(out.SaveDb(m_dir.File("no/such/folder/x.db"), &db));
@@ -269,7 +277,7 @@ TEST_F(AccessDb, FailedSaveKeepsTheExistingFile)
     WriteText(target, "old contents");
     CProgDb db;
     for (int i = 0; i < 8192; ++i) // one satellite too many for the 13-bit links
-        db.GetSatList().Add(new CSatNode);
+        db.GetSatList().Add(std::make_unique<CSatNode>());
     CAccessDbOut out;
     EXPECT_FALSE(out.SaveDb(target, &db));
     EXPECT_NE(GetLastErrorMsg().find("8191"), std::string::npos);
@@ -281,7 +289,7 @@ TEST_F(AccessDb, FailedSaveKeepsTheExistingFile)
     ::mkdir(folder.c_str(), 0755);
     WriteText(folder + "/inside", "x");
     CProgDb small;
-    small.GetSatList().Add(new CSatNode);
+    small.GetSatList().Add(std::make_unique<CSatNode>());
     ClearLastError();
     EXPECT_FALSE(out.SaveDb(folder, &small));
     EXPECT_EQ(HasLastError(), 1);
@@ -306,7 +314,7 @@ TEST_F(AccessDb, LinkLimits)
     // A satellite id that occurs twice writes its transponders twice, so T counts them twice.
     CProgDb twice;
     AddSat(twice, "A");
-    AddSat(twice, "B")->SetId(0);
+    AddSat(twice, "B", 0);
     AddTp(twice, 0, 5);
     ASSERT_TRUE(out.BuildImage(&twice, image));
     EXPECT_EQ(ReadBe32(image.data() + 8), 2u);

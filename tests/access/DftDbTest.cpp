@@ -20,15 +20,15 @@ namespace {
 void FillDb(CProgDb& db, int nSats)
 {
     for (int s = 0; s < nSats; ++s) {
-        CSatNode* pSat = new CSatNode(0, INVALID_ID, INVALID_ID);
+        auto pSat = std::make_unique<CSatNode>(0, INVALID_ID, INVALID_ID);
         pSat->GetRecord()->SetName("Sat" + std::to_string(s));
-        const int32_t nSatId = db.GetSatList().Add(pSat);
-        CTpNode* pTp = new CTpNode(INVALID_ID, nSatId);
+        const int32_t nSatId = db.GetSatList().Add(std::move(pSat));
+        auto pTp = std::make_unique<CTpNode>(INVALID_ID, nSatId);
         pTp->GetRecord()->Set(TpField::Frequency, 11000 + s);
-        const int32_t nTpId = db.GetTpList().Add(pTp);
-        CProgNode* pProg = new CProgNode(INVALID_ID, nTpId);
+        const int32_t nTpId = db.GetTpList().Add(std::move(pTp));
+        auto pProg = std::make_unique<CProgNode>(INVALID_ID, nTpId);
         pProg->GetRecord()->SetName("Prog" + std::to_string(s));
-        db.GetProgList().Add(pProg);
+        db.GetProgList().Add(std::move(pProg));
     }
 }
 

@@ -18,9 +18,9 @@ std::vector<int32_t> Ids(CNodeList& list)
 void AddProgs(CNodeList& list, int n, int32_t nParent = INVALID_ID)
 {
     for (int i = 0; i < n; ++i) {
-        CProgNode* p = new CProgNode;
+        auto p = std::make_unique<CProgNode>();
         p->SetParentId(nParent);
-        list.Add(p);
+        list.Add(std::move(p));
     }
 }
 
@@ -37,14 +37,14 @@ public:
 TEST(NodeList, IdsCountUpAndAreNotReused)
 {
     CNodeList list;
-    EXPECT_EQ(list.Add(new CTpNode), 0);
-    EXPECT_EQ(list.Add(new CTpNode), 1);
+    EXPECT_EQ(list.Add(std::make_unique<CTpNode>()), 0);
+    EXPECT_EQ(list.Add(std::make_unique<CTpNode>()), 1);
     EXPECT_TRUE(list.Remove(1));
-    EXPECT_EQ(list.Add(new CTpNode), 2);
+    EXPECT_EQ(list.Add(std::make_unique<CTpNode>()), 2);
     EXPECT_EQ(Ids(list), (std::vector<int32_t>{0, 2}));
     list.Clear();
     EXPECT_TRUE(list.IsEmpty());
-    EXPECT_EQ(list.Add(new CTpNode), 0);
+    EXPECT_EQ(list.Add(std::make_unique<CTpNode>()), 0);
 }
 
 TEST(NodeList, WalksAndCounts)
@@ -107,26 +107,27 @@ TEST(NodeList, MoveInsertsBeforeTheTarget)
     EXPECT_EQ(Ids(list), (std::vector<int32_t>{1, 0, 3, 2}));
 }
 
-// Firmware readers overwrite ids after Add; Find must then follow the ids the nodes carry and
-// return the first node in list order, also after moves and removals.
+// Firmware readers give nodes the ids of their records; Find must then follow the ids the nodes
+// carry and return the first node in list order, also after moves and removals.
 TEST(NodeList, FindFollowsChangedAndDuplicateIds)
 {
     CNodeList list;
     std::vector<CNode*> nodes;
-    for (int i = 0; i < 4; ++i) {
-        CNode* p = new CTpNode;
-        list.Add(p);
-        nodes.push_back(p);
+    for (int32_t nId : {7, INVALID_ID, 7, 100}) {
+        auto p = std::make_unique<CTpNode>();
+        nodes.push_back(p.get());
+        if (nId == INVALID_ID)
+            EXPECT_EQ(list.Add(std::move(p)), 1);
+        else
+            EXPECT_EQ(list.AddWithId(std::move(p), nId), nId);
     }
-    nodes[0]->SetId(7);
-    nodes[2]->SetId(7);
-    nodes[3]->SetId(100);
+    EXPECT_EQ(Ids(list), (std::vector<int32_t>{7, 1, 7, 100}));
     EXPECT_EQ(list.Find(7), nodes[0]);
     EXPECT_EQ(list.Find(100), nodes[3]);
     EXPECT_EQ(list.Find(0), nullptr);
     EXPECT_EQ(list.Find(3), nullptr);
     EXPECT_EQ(list.GetLastId(), 3); // the counter takes no account of such ids
-    EXPECT_EQ(list.Add(new CTpNode), 4);
+    EXPECT_EQ(list.Add(std::make_unique<CTpNode>()), 4);
 
     EXPECT_TRUE(list.Move(7, 1)); // moves the first 7 (nodes[0]) before node 1: order unchanged
     EXPECT_TRUE(list.Move(100, 7));
@@ -146,13 +147,15 @@ TEST(NodeList, MovingTheFirstOfDuplicateIdsHandsFindToTheNextOne)
 {
     CNodeList list;
     std::vector<CNode*> nodes;
-    for (int i = 0; i < 4; ++i) {
-        CNode* p = new CTpNode;
-        list.Add(p);
-        nodes.push_back(p);
+    for (int32_t nId : {5, INVALID_ID, 5, INVALID_ID}) {
+        auto p = std::make_unique<CTpNode>();
+        nodes.push_back(p.get());
+        if (nId == INVALID_ID)
+            list.Add(std::move(p));
+        else
+            list.AddWithId(std::move(p), nId);
     }
-    nodes[0]->SetId(5);
-    nodes[2]->SetId(5); // 5 1 5 3
+    EXPECT_EQ(Ids(list), (std::vector<int32_t>{5, 1, 5, 3}));
     EXPECT_EQ(list.Find(5), nodes[0]);
     EXPECT_TRUE(list.Move(5, 3)); // 1 5 5 3, the former second 5 now first
     EXPECT_EQ(Ids(list), (std::vector<int32_t>{1, 5, 5, 3}));
@@ -165,9 +168,9 @@ TEST(NodeList, OwnsAndDeletesItsNodes)
     {
         CNodeList list;
         for (int i = 0; i < 5; ++i) {
-            CCountedNode* p = new CCountedNode;
+            auto p = std::make_unique<CCountedNode>();
             p->SetParentId(i % 2);
-            list.Add(p);
+            list.Add(std::move(p));
         }
         list.Remove(0);
         EXPECT_EQ(g_nDestroyed, 1);
@@ -183,14 +186,14 @@ TEST(ProgDb, EmptinessAndClear)
     EXPECT_TRUE(db.IsEmpty());
     AddProgs(db.GetProgList(), 1);
     EXPECT_FALSE(db.IsEmpty());
-    db.GetSatList().Add(new CSatNode);
-    db.GetTpList().Add(new CTpNode);
-    db.GetTpList().Add(new CTpNode);
+    db.GetSatList().Add(std::make_unique<CSatNode>());
+    db.GetTpList().Add(std::make_unique<CTpNode>());
+    db.GetTpList().Add(std::make_unique<CTpNode>());
     db.Clear();
     EXPECT_TRUE(db.IsEmpty());
-    EXPECT_EQ(db.GetSatList().Add(new CSatNode), 0);
-    EXPECT_EQ(db.GetTpList().Add(new CTpNode), 0);
-    EXPECT_EQ(db.GetProgList().Add(new CProgNode), 0);
+    EXPECT_EQ(db.GetSatList().Add(std::make_unique<CSatNode>()), 0);
+    EXPECT_EQ(db.GetTpList().Add(std::make_unique<CTpNode>()), 0);
+    EXPECT_EQ(db.GetProgList().Add(std::make_unique<CProgNode>()), 0);
 }
 
 TEST(NodeList, LargeListStaysConsistentUnderMixedEdits)

@@ -15,10 +15,10 @@ protected:
     void Make(const std::string& names, int32_t nParentEvery = 0)
     {
         for (size_t i = 0; i < names.size(); ++i) {
-            CProgNode* p = new CProgNode;
+            auto p = std::make_unique<CProgNode>();
             p->GetRecord()->SetName(std::string(1, names[i]));
             p->SetParentId(nParentEvery ? static_cast<int32_t>(i) / nParentEvery : 0);
-            m_list.Add(p);
+            m_list.Add(std::move(p));
             m_rows.ids.push_back(static_cast<int32_t>(i));
             m_rows.selected.push_back(false);
         }

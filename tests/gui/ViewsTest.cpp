@@ -183,7 +183,7 @@ private slots:
         // Two satellites sharing an id each get every transponder of that id.
         CProgDb dup;
         AddSat(dup, "A");
-        AddSat(dup, "B")->SetId(0);
+        AddSat(dup, "B", 0);
         AddTp(dup, 0, 100, 200);
         AddTp(dup, 0, 300, 400);
         m_pTree->ShowDb(&dup);

@@ -547,32 +547,39 @@ std::string XProgSheet(const std::string& strName, const std::vector<Row>& rows)
            CRLF + body + "</Table>" + CRLF + "</Worksheet>" + CRLF;
 }
 
-CSatNode* AddSat(CProgDb& db, const std::string& strName, int32_t nSelect = 0)
+// nId: the id a firmware record would give the satellite; INVALID_ID takes the list's next id.
+CSatNode* AddSat(CProgDb& db, const std::string& strName, int32_t nSelect = 0, int32_t nId = INVALID_ID)
 {
-    CSatNode* p = new CSatNode(nSelect, INVALID_ID, INVALID_ID);
+    auto p = std::make_unique<CSatNode>(nSelect, INVALID_ID, INVALID_ID);
     p->GetRecord()->SetName(strName);
-    db.GetSatList().Add(p);
-    return p;
+    CSatNode* pSat = p.get();
+    if (nId == INVALID_ID)
+        db.GetSatList().Add(std::move(p));
+    else
+        db.GetSatList().AddWithId(std::move(p), nId);
+    return pSat;
 }
 
 CTpNode* AddTp(CProgDb& db, int32_t nSatId, uint32_t nFre, uint32_t nRate, uint32_t nPolar)
 {
-    CTpNode* p = new CTpNode(INVALID_ID, INVALID_ID);
+    auto p = std::make_unique<CTpNode>(INVALID_ID, INVALID_ID);
     p->GetRecord()->Set(TpField::Frequency, nFre);
     p->GetRecord()->Set(TpField::SymbolRate, nRate);
     p->GetRecord()->Set(TpField::Polar, nPolar);
     p->SetParentId(nSatId);
-    db.GetTpList().Add(p);
-    return p;
+    CTpNode* pTp = p.get();
+    db.GetTpList().Add(std::move(p));
+    return pTp;
 }
 
 CProgNode* AddProg(CProgDb& db, int32_t nTpId, const std::string& strName)
 {
-    CProgNode* p = new CProgNode(INVALID_ID, INVALID_ID);
+    auto p = std::make_unique<CProgNode>(INVALID_ID, INVALID_ID);
     p->GetRecord()->SetName(strName);
     p->SetParentId(nTpId);
-    db.GetProgList().Add(p);
-    return p;
+    CProgNode* pProg = p.get();
+    db.GetProgList().Add(std::move(p));
+    return pProg;
 }
 
 std::vector<uint8_t> DbImage(CProgDb& db)
@@ -768,7 +775,7 @@ TEST_F(ExcelExport, SatellitesSharingAnIdEachGetTheirSheet)
     // Ids taken from a firmware image need not be unique; the workbook must still import.
     CProgDb db;
     AddSat(db, "First");
-    AddSat(db, "Second")->SetId(0);
+    AddSat(db, "Second", 0, 0);
     AddProg(db, AddTp(db, 0, 11000, 27500, 0)->GetId(), "P");
     ASSERT_TRUE(Save(db));
     CProgDb back;
