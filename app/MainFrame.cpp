@@ -102,25 +102,26 @@ QAction* CMainFrame::AddAction(const char* pszName, const QString& strText)
 
 void CMainFrame::CreateActions()
 {
-    connect(AddAction("actionOpenDb", QStringLiteral("Open Db")), &QAction::triggered, this,
-            &CMainFrame::OnOpenDb);
-    QAction* pExcelIn = AddAction("actionOpenExcel", QStringLiteral("Open Excel"));
-    QAction* pBin20 = AddAction("actionOpenBin20", QStringLiteral("Open Bin 2.0"));
-    QAction* pBin25 = AddAction("actionOpenBin25", QStringLiteral("Open Bin 2.5"));
+    // The File commands; "Filter" is the list pane's.
+    const struct
+    {
+        const char* pszName;
+        const char* pszText;
+        void (CMainFrame::*pfnHandler)();
+    } files[] = {
+        {"actionOpenDb", "Open Db", &CMainFrame::OnOpenDb},
+        {"actionOpenExcel", "Open Excel", &CMainFrame::OnOpenExcel},
+        {"actionOpenBin20", "Open Bin 2.0", &CMainFrame::OnOpenBin20},
+        {"actionOpenBin25", "Open Bin 2.5", &CMainFrame::OnOpenBin25},
+        {"actionSaveAsDb", "Save As Db", &CMainFrame::OnSaveAsDb},
+        {"actionSaveAsExcel", "Save As Excel", &CMainFrame::OnSaveAsExcel},
+        {"actionMergeToBin", "Merge To Bin", &CMainFrame::OnMergeToBin},
+    };
+    for (const auto& f : files)
+        connect(AddAction(f.pszName, QString::fromLatin1(f.pszText)), &QAction::triggered, this,
+                f.pfnHandler);
+    connect(AddAction("actionExit", QStringLiteral("E&xit")), &QAction::triggered, this, &QWidget::close);
     QAction* pFilter = AddAction("actionFilter", QStringLiteral("Filter\tCtrl+F(&F)"));
-    connect(AddAction("actionSaveAsDb", QStringLiteral("Save As Db")), &QAction::triggered, this,
-            &CMainFrame::OnSaveAsDb);
-    QAction* pExcelOut = AddAction("actionSaveAsExcel", QStringLiteral("Save As Excel"));
-    QAction* pMerge = AddAction("actionMergeToBin", QStringLiteral("Merge To Bin"));
-    QAction* pExit = AddAction("actionExit", QStringLiteral("E&xit"));
-
-    connect(pExcelIn, &QAction::triggered, this, &CMainFrame::OnOpenExcel);
-    connect(pBin20, &QAction::triggered, this, &CMainFrame::OnOpenBin20);
-    connect(pBin25, &QAction::triggered, this, &CMainFrame::OnOpenBin25);
-    connect(pExcelOut, &QAction::triggered, this, &CMainFrame::OnSaveAsExcel);
-    connect(pMerge, &QAction::triggered, this, &CMainFrame::OnMergeToBin);
-    connect(pExit, &QAction::triggered, this, &QWidget::close);
-
     pFilter->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     m_pListView->SetFilterAction(pFilter);
 
