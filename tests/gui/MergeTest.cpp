@@ -4,6 +4,8 @@
 #include "FrameTestBase.h"
 #include "GuiTestMain.h"
 
+#include "app/ConverterRun.h"
+
 namespace {
 
 // A firmware image of 2 MiB with a recognisable pattern.
@@ -35,6 +37,30 @@ class CMergeTest : public CFrameTestBase
     Q_OBJECT
 
 private slots:
+    // The converter run needs no frame: only the directory to look in first.
+    void ConverterRunsWithoutAFrame()
+    {
+        CConverterRun run(m_pDir->path());
+        const QString strImage = Path("fw.bin");
+        QVERIFY(WriteAll(strImage, Firmware()));
+        QVERIFY(run.Find().isEmpty());
+        QVERIFY(!run.Run(strImage));
+        QCOMPARE(run.GetError(), QStringLiteral("Merge Error, not find tessary"));
+        QCOMPARE(ReadAll(strImage), Firmware());
+
+        QVERIFY(WriteScript(Path("tessary"), "cat \"$1\" > \"$2\" && head -c 512 /dev/zero >> \"$2\""));
+        QCOMPARE(run.Find(), QFileInfo(Path("tessary")).absoluteFilePath());
+        QVERIFY(run.CheckImage(strImage));
+        QVERIFY(run.Run(strImage));
+        QCOMPARE(ReadAll(strImage), Firmware() + QByteArray(512, '\0'));
+        QVERIFY(!QFile::exists(strImage + ".tmp"));
+
+        QVERIFY(WriteAll(strImage + ".tmp", "precious"));
+        QVERIFY(!run.CheckImage(strImage));
+        QVERIFY2(run.GetError().contains(QStringLiteral("fw.bin.tmp already exists")),
+                 qPrintable(run.GetError()));
+    }
+
     void MergeWithoutConverterKeepsTheMergedImage()
     {
         LoadSample();
