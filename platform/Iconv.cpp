@@ -291,8 +291,8 @@ bool CStrictConverter::Convert(const std::string& strText, std::string& strOut)
     size_t nOut = strOut.size();
     if (iconv(cd, &pIn, &nIn, &pOut, &nOut) == static_cast<size_t>(-1) || nIn != 0)
         return false;
-    if (iconv(cd, nullptr, nullptr, &pOut, &nOut) ==
-        static_cast<size_t>(-1)) // back to the initial shift state
+    // Back to the initial shift state, which may write bytes.
+    if (iconv(cd, nullptr, nullptr, &pOut, &nOut) == static_cast<size_t>(-1))
         return false;
     strOut.resize(strOut.size() - nOut);
     return true;
