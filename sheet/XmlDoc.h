@@ -109,7 +109,7 @@ private:
     void Parse(std::string strText);
     std::string Serialize() const;
 
-    // The index (XmlDoc.cpp).
+    // Navigation and reading (XmlDoc.cpp).
     std::string_view View(SPiece piece) const
     {
         return std::string_view(m_strText).substr(piece.nOff, piece.nLen);

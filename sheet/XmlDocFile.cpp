@@ -138,8 +138,7 @@ bool CXmlDoc::LoadFile(const std::string& strPath)
 {
     std::vector<uint8_t> data;
     if (ReadWholeFile(strPath, data) != ReadResult::Ok) {
-        LoadBytes(std::string());
-        m_bWellFormed = false;
+        LoadBytes(std::string()); // an empty document, which is not well-formed
         return false;
     }
     std::string bytes(data.begin(), data.end());
@@ -195,13 +194,11 @@ bool CXmlDoc::LoadBytes(std::string strBytes)
         text = CodePage::Convert(text, nSource, CodePage::CP_UTF8);
         m_codePage.Set(CodePage::CP_UTF8);
     }
-    // Beyond what the element index can address (its offsets are 32-bit): refused.
-    const bool bTooLarge = text.size() >= std::numeric_limits<uint32_t>::max() / 2;
-    if (bTooLarge)
+    // Beyond what the element index can address (its offsets are 32-bit): refused, as an empty
+    // document.
+    if (text.size() >= std::numeric_limits<uint32_t>::max() / 2)
         text.clear();
     Parse(std::move(text));
-    if (bTooLarge)
-        m_bWellFormed = false;
     Rewind();
     m_marks.clear();
     return m_bWellFormed;
