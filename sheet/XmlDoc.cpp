@@ -128,8 +128,8 @@ bool CXmlDoc::GetAttribute(int32_t nElem, const std::string& strName, std::strin
     if (!nElem)
         return false;
     const SElem& e = m_aElems[nElem];
-    CXmlScanner::SAttribute attr;
-    if (!CXmlScanner::FindAttribute(View(e.start), e.nNameLen, m_codePage.ToDoc(strName), attr))
+    XmlScanner::SAttribute attr;
+    if (!XmlScanner::FindAttribute(View(e.start), e.nNameLen, m_codePage.ToDoc(strName), attr))
         return false;
     if (attr.bHasValue) {
         std::string_view v = View(e.start).substr(attr.nValueOff, attr.nValueLen);

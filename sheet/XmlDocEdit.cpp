@@ -106,8 +106,8 @@ bool CXmlDoc::SetAttribute(int32_t nElem, const std::string& strName, const std:
     const std::string quoted = "\"" + Escape(m_codePage.ToDoc(strValue), true) + "\"";
     const SElem& e = m_aElems[nElem];
     std::string tag(View(e.start));
-    CXmlScanner::SAttribute attr;
-    if (CXmlScanner::FindAttribute(tag, e.nNameLen, name, attr)) {
+    XmlScanner::SAttribute attr;
+    if (XmlScanner::FindAttribute(tag, e.nNameLen, name, attr)) {
         if (attr.bHasValue)
             tag.replace(attr.nValueOff, attr.nValueLen, quoted);
         else

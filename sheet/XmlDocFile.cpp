@@ -209,7 +209,7 @@ void CXmlDoc::Parse(std::string strText)
     m_strText = std::move(strText);
     ++m_nEdits;
     m_crlf = SPiece();
-    m_bWellFormed = CXmlScanner::Scan(m_strText, m_aElems);
+    m_bWellFormed = XmlScanner::Scan(m_strText, m_aElems);
 }
 
 std::string CXmlDoc::Serialize() const

@@ -2,6 +2,8 @@
 
 #include "sheet/XmlText.h"
 
+#include <vector>
+
 using XmlIndex::SElem;
 using XmlIndex::SPiece;
 using XmlText::IsNameEnd;
@@ -17,15 +19,56 @@ SPiece Piece(size_t nOff, size_t nLen)
     return SPiece{static_cast<uint32_t>(nOff), static_cast<uint32_t>(nLen)};
 }
 
-} // namespace
-
-bool CXmlScanner::Scan(std::string_view text, XmlIndex::CElemStore& elems)
+// The state of one scan: the text, the index being built, the elements still open and the
+// position. Each Scan... step handles the markup that starts with the '<' at lt and says whether
+// the scan goes on.
+class CScanner
 {
-    CXmlScanner scanner(text, elems);
-    return scanner.Run();
-}
+public:
+    CScanner(std::string_view text, XmlIndex::CElemStore& elems) : m_text(text), m_elems(elems) {}
 
-bool CXmlScanner::Run()
+    // Builds the index; true when the text is well-formed.
+    bool Run();
+
+private:
+    bool ScanMarkup(size_t lt);
+    bool ScanEndTag(size_t lt);
+    bool ScanCommentCdataOrDoctype(size_t lt);
+    bool ScanProcessingInstruction(size_t lt);
+    bool ScanStartTag(size_t lt);
+
+    // Where a tag name starting at nFrom ends.
+    size_t NameEnd(size_t nFrom) const;
+    // The '>' that closes a start tag, or a '<' that breaks it, outside quoted attribute values.
+    size_t StartTagEnd(size_t nFrom) const;
+    // The '>' that closes a document type declaration, outside quotes and the internal subset.
+    size_t DoctypeEnd(size_t nFrom) const;
+    // How many elements of the open stack stay open when an end tag of this name comes: the
+    // depth of the innermost open element of that name, 0 for none.
+    size_t MatchingDepth(std::string_view name) const;
+
+    void OpenElement(size_t lt, size_t nNameEnd, size_t gt);
+    // Ends the open elements above nDepth without end tag, at nAt.
+    void EndUnended(size_t nDepth, size_t nAt);
+    // Gives the text from the mark up to nTo to the element that contains it.
+    void GiveText(size_t nTo);
+    // Malformed markup: left as text, the scan goes on at nResume.
+    bool Malformed(size_t nResume);
+    // Markup that runs to the end of the text: the scan stops.
+    bool Unclosed();
+
+    std::string_view Name(int32_t nElem) const;
+
+    std::string_view m_text;
+    XmlIndex::CElemStore& m_elems;
+    std::vector<int32_t> m_aOpen; // the open elements, innermost last
+    size_t m_nPos = 0;            // where the search for the next markup starts
+    size_t m_nMark = 0;           // start of the text not yet given to a piece
+    int m_nRoots = 0;
+    bool m_bOk = true;
+};
+
+bool CScanner::Run()
 {
     m_elems.Reset();
     while (m_nPos < m_text.size()) {
@@ -38,7 +81,7 @@ bool CXmlScanner::Run()
     return m_bOk && m_nRoots == 1;
 }
 
-bool CXmlScanner::ScanMarkup(size_t lt)
+bool CScanner::ScanMarkup(size_t lt)
 {
     const char c1 = lt + 1 < m_text.size() ? m_text[lt + 1] : '\0';
     if (c1 == '/')
@@ -52,7 +95,7 @@ bool CXmlScanner::ScanMarkup(size_t lt)
     return Malformed(lt + 1); // '<' not followed by a name, '!' or '?'
 }
 
-bool CXmlScanner::ScanEndTag(size_t lt)
+bool CScanner::ScanEndTag(size_t lt)
 {
     const size_t nNameEnd = NameEnd(lt + 2);
     const std::string_view name = m_text.substr(lt + 2, nNameEnd - lt - 2);
@@ -75,7 +118,7 @@ bool CXmlScanner::ScanEndTag(size_t lt)
     return true;
 }
 
-bool CXmlScanner::ScanCommentCdataOrDoctype(size_t lt)
+bool CScanner::ScanCommentCdataOrDoctype(size_t lt)
 {
     size_t close;
     size_t nCloseLen;
@@ -97,7 +140,7 @@ bool CXmlScanner::ScanCommentCdataOrDoctype(size_t lt)
     return true;
 }
 
-bool CXmlScanner::ScanProcessingInstruction(size_t lt)
+bool CScanner::ScanProcessingInstruction(size_t lt)
 {
     const size_t close = m_text.find("?>", lt + 2);
     if (close == NPOS)
@@ -106,7 +149,7 @@ bool CXmlScanner::ScanProcessingInstruction(size_t lt)
     return true;
 }
 
-bool CXmlScanner::ScanStartTag(size_t lt)
+bool CScanner::ScanStartTag(size_t lt)
 {
     const size_t nNameEnd = NameEnd(lt + 1);
     const size_t gt = StartTagEnd(nNameEnd);
@@ -119,7 +162,7 @@ bool CXmlScanner::ScanStartTag(size_t lt)
     return true;
 }
 
-size_t CXmlScanner::NameEnd(size_t nFrom) const
+size_t CScanner::NameEnd(size_t nFrom) const
 {
     size_t e = nFrom;
     while (e < m_text.size() && !IsNameEnd(m_text[e]))
@@ -127,7 +170,7 @@ size_t CXmlScanner::NameEnd(size_t nFrom) const
     return e;
 }
 
-size_t CXmlScanner::StartTagEnd(size_t nFrom) const
+size_t CScanner::StartTagEnd(size_t nFrom) const
 {
     char quote = 0;
     for (size_t i = nFrom; i < m_text.size(); ++i) {
@@ -144,7 +187,7 @@ size_t CXmlScanner::StartTagEnd(size_t nFrom) const
     return NPOS;
 }
 
-size_t CXmlScanner::DoctypeEnd(size_t nFrom) const
+size_t CScanner::DoctypeEnd(size_t nFrom) const
 {
     int nBrackets = 0;
     char quote = 0;
@@ -166,7 +209,7 @@ size_t CXmlScanner::DoctypeEnd(size_t nFrom) const
     return NPOS;
 }
 
-size_t CXmlScanner::MatchingDepth(std::string_view name) const
+size_t CScanner::MatchingDepth(std::string_view name) const
 {
     size_t nDepth = m_aOpen.size();
     while (nDepth > 0 && Name(m_aOpen[nDepth - 1]) != name)
@@ -174,7 +217,7 @@ size_t CXmlScanner::MatchingDepth(std::string_view name) const
     return nDepth;
 }
 
-void CXmlScanner::OpenElement(size_t lt, size_t nNameEnd, size_t gt)
+void CScanner::OpenElement(size_t lt, size_t nNameEnd, size_t gt)
 {
     const int32_t parent = m_aOpen.empty() ? 0 : m_aOpen.back();
     if (parent == 0)
@@ -200,7 +243,7 @@ void CXmlScanner::OpenElement(size_t lt, size_t nNameEnd, size_t gt)
         m_aOpen.push_back(idx);
 }
 
-void CXmlScanner::EndUnended(size_t nDepth, size_t nAt)
+void CScanner::EndUnended(size_t nDepth, size_t nAt)
 {
     while (m_aOpen.size() > nDepth) {
         SElem& u = m_elems[m_aOpen.back()];
@@ -213,7 +256,7 @@ void CXmlScanner::EndUnended(size_t nDepth, size_t nAt)
 
 // The text goes to the head of the innermost open element while it has no children, else to the
 // tail of its last child.
-void CXmlScanner::GiveText(size_t nTo)
+void CScanner::GiveText(size_t nTo)
 {
     SElem& e = m_elems[m_aOpen.empty() ? 0 : m_aOpen.back()];
     SPiece& piece = e.nLast ? m_elems[e.nLast].tail : e.head;
@@ -221,29 +264,38 @@ void CXmlScanner::GiveText(size_t nTo)
     m_nMark = nTo;
 }
 
-bool CXmlScanner::Malformed(size_t nResume)
+bool CScanner::Malformed(size_t nResume)
 {
     m_bOk = false;
     m_nPos = nResume;
     return true;
 }
 
-bool CXmlScanner::Unclosed()
+bool CScanner::Unclosed()
 {
     m_bOk = false;
     return false;
 }
 
-std::string_view CXmlScanner::Name(int32_t nElem) const
+std::string_view CScanner::Name(int32_t nElem) const
 {
     const SElem& e = m_elems[nElem];
     return m_text.substr(e.start.nOff + 1, e.nNameLen);
 }
 
+} // namespace
+
+namespace XmlScanner {
+
+bool Scan(std::string_view text, XmlIndex::CElemStore& elems)
+{
+    CScanner scanner(text, elems);
+    return scanner.Run();
+}
+
 // ---- attributes of a start tag -----------------------------------------------------------------
 
-bool CXmlScanner::FindAttribute(std::string_view tag, size_t nNameLen, std::string_view name,
-                                SAttribute& attr)
+bool FindAttribute(std::string_view tag, size_t nNameLen, std::string_view name, SAttribute& attr)
 {
     size_t i = 1 + nNameLen;
     const size_t n = tag.size();
@@ -290,3 +342,5 @@ bool CXmlScanner::FindAttribute(std::string_view tag, size_t nNameLen, std::stri
     }
     return false;
 }
+
+} // namespace XmlScanner
