@@ -13,12 +13,16 @@
 
 #include "tessary/Crc32Mpeg2.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <string>
+#include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -36,6 +40,17 @@ struct FileCloser
     }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Whether strDest could be opened for writing where it is, as the image is written in place of it:
+// a regular file this process may write, or a name not taken yet. A folder, a device, a pipe or a
+// write-protected file cannot; the rename would replace them instead.
+bool CanOpenForWriting(const std::string& strDest)
+{
+    struct stat st;
+    if (::stat(strDest.c_str(), &st) != 0)
+        return errno == ENOENT;
+    return S_ISREG(st.st_mode) && ::faccessat(AT_FDCWD, strDest.c_str(), W_OK, AT_EACCESS) == 0;
+}
 
 // Creates a new temporary file beside strDest that no other file has the name of.
 FilePtr CreateTempBeside(const std::string& strDest, std::string& strTemp)
@@ -79,7 +94,8 @@ int main(int argc, char** argv)
     if (!from)
         return Fail("open From file failer! fun:%s,line:%d\n", 110, strTemp, temp);
 
-    temp = CreateTempBeside(strTo, strTemp);
+    if (CanOpenForWriting(strTo))
+        temp = CreateTempBeside(strTo, strTemp);
     if (!temp)
         return Fail("open To file failer! fun:%s,line:%d\n", 116, strTemp, temp);
 
