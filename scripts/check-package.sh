@@ -15,7 +15,7 @@ fail() {
 deb=$(scripts/package.sh | tail -n 1)
 [ -f "$deb" ] || fail "scripts/package.sh named no package file: '$deb'"
 echo "== $deb"
-dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+dpkg-deb -f "$deb"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
