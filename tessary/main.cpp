@@ -13,16 +13,14 @@
 
 #include "tessary/Crc32Mpeg2.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <string>
-#include <sys/stat.h>
-#include <fcntl.h>
-#include <unistd.h>
+#include <system_error>
 
 namespace {
 
@@ -46,10 +44,14 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 // write-protected file cannot; the rename would replace them instead.
 bool CanOpenForWriting(const std::string& strDest)
 {
-    struct stat st;
-    if (::stat(strDest.c_str(), &st) != 0)
-        return errno == ENOENT;
-    return S_ISREG(st.st_mode) && ::faccessat(AT_FDCWD, strDest.c_str(), W_OK, AT_EACCESS) == 0;
+    std::error_code ec;
+    const std::filesystem::file_status st = std::filesystem::status(strDest, ec);
+    if (st.type() == std::filesystem::file_type::not_found)
+        return true;
+    if (!std::filesystem::is_regular_file(st))
+        return false;
+    // Opening for update asks for write permission without changing the file.
+    return FilePtr(std::fopen(strDest.c_str(), "r+b")) != nullptr;
 }
 
 // Creates a new temporary file beside strDest that no other file has the name of.
