@@ -3,15 +3,16 @@
 
 #include "access/AccessDftDb.h"
 #include "access/AccessDummy.h"
+#include "access/JsonDump.h"
 #include "access/LastError.h"
 #include "access/MessageSink.h"
 #include "access/UserDbAddr.h"
-#include "cli/Dump.h"
 #include "db/ProgDb.h"
 #include "formats/Formats.h"
 #include "platform/Backup.h"
 #include "platform/CodePage.h"
 #include "platform/FileIO.h"
+#include "ravelin_version.h"
 
 #include <cctype>
 #include <cstdio>
@@ -34,6 +35,7 @@ const char* USAGE = "Usage:\n"
                     "  ravelin-cli sample OUTPUT [--to FMT] [--backup]\n"
                     "  ravelin-cli merge INPUT FIRMWARE [--from FMT] [--addr HEX] [--backup]\n"
                     "                  write INPUT as the default channel list of the image FIRMWARE\n"
+                    "  ravelin-cli --version\n"
                     "\n"
                     "Options (anywhere after the command):\n"
                     "  --from FMT      format of INPUT (default: from its extension)\n"
@@ -271,6 +273,10 @@ int main(int argc, char** argv)
     args.strCommand = argv[1];
     if (args.strCommand == "--help" || args.strCommand == "-h" || args.strCommand == "help") {
         std::cout << USAGE;
+        return EXIT_OK;
+    }
+    if (args.strCommand == "--version") {
+        std::cout << "ravelin-cli " RAVELIN_VERSION "\n";
         return EXIT_OK;
     }
     int nExit = EXIT_OK;
