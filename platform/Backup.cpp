@@ -148,6 +148,10 @@ bool CBackupKeeper::BeforeOverwrite(const std::string& strPath, std::string& str
         strError = ErrnoText("cannot read " + strPath);
         return false;
     }
+    // Only a file's bytes are kept; a folder or device in its place is no file to replace, and
+    // writing there fails on its own.
+    if (!S_ISREG(st.st_mode))
+        return true;
     const std::string strBackup = BackupPath(strPath);
     struct stat stBackup;
     if (::lstat(strBackup.c_str(), &stBackup) != 0 && !CopyToBackup(strPath, strBackup, strError))

@@ -12,9 +12,9 @@ class CBackupKeeper
 {
 public:
     // Call right before writing strPath. True when strPath may be written now: it does not exist
-    // yet, this keeper already handled it, FILE.bak exists, or the copy was just made. False when
-    // the copy could not be made (strError says why, FILE.bak does not exist): the caller must not
-    // overwrite strPath then. A failed copy is tried again on the next call.
+    // yet, is no regular file, this keeper already handled it, FILE.bak exists, or the copy was
+    // just made. False when the copy could not be made (strError says why, FILE.bak does not
+    // exist): the caller must not overwrite strPath then. A failed copy is tried again next time.
     bool BeforeOverwrite(const std::string& strPath, std::string& strError);
 
     // strPath followed by ".bak".
