@@ -1,95 +1,30 @@
 #include "app/MainFrame.h"
 
-#include "access/AccessDb.h"
+#include "access/AccessDftDb.h"
 #include "access/AccessDummy.h"
 #include "access/LastError.h"
 #include "access/UserDbAddr.h"
+#include "app/EncodingMenu.h"
 #include "app/Prompt.h"
 #include "db/ProgDb.h"
-#include "platform/CodePage.h"
+#include "formats/Formats.h"
 #include "views/ProgBrowseView.h"
 #include "views/ProgListView.h"
 
-#include "access/AccessDftDb.h"
-#include "access/AccessUserDb.h"
-#include "access/AccessUserDb25.h"
-// The spreadsheet exchange is offered once it is part of the core (app/CMakeLists.txt decides).
-#ifdef RAVELIN_HAVE_EXCEL
-#include "sheet/AccessExcel.h"
-#endif
-
 #include <QAction>
-#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProcess>
-#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
 
 namespace {
 
-// File dialog filters.
-const QString DB_FILTER = QStringLiteral("Program Db File(*.db);;All Files (*.*)");
-const QString EXCEL_FILTER = QStringLiteral("Excel File(*.xls);;All Files (*.*)");
-const QString BIN_FILTER = QStringLiteral("Binary File(*.bin);;All Files (*.*)");
-
 constexpr int TREE_PANE_WIDTH = 160;
-// A USB upgrade image: the 2 MiB image, trailer magic, CRC and zero fill to 4097 blocks of 512.
-constexpr qint64 USB_IMAGE_SIZE = 0x200200;
-
-const char* const SETTINGS_CODEPAGE = "Settings/CodePage";
-
-const uint32_t g_codePages[] = {1252, 936,  950,  932,  949,  1250, 1251,  1253,
-                                1254, 1255, 1256, 1257, 1258, 874,  28591, 65001};
-
-const char* CodePageLabel(uint32_t cp)
-{
-    switch (cp) {
-    case 1252:
-        return "Western European";
-    case 936:
-        return "Chinese Simplified";
-    case 950:
-        return "Chinese Traditional";
-    case 932:
-        return "Japanese";
-    case 949:
-        return "Korean";
-    case 1250:
-        return "Central European";
-    case 1251:
-        return "Cyrillic";
-    case 1253:
-        return "Greek";
-    case 1254:
-        return "Turkish";
-    case 1255:
-        return "Hebrew";
-    case 1256:
-        return "Arabic";
-    case 1257:
-        return "Baltic";
-    case 1258:
-        return "Vietnamese";
-    case 874:
-        return "Thai";
-    case 28591:
-        return "Latin-1 (ISO 8859-1)";
-    case 65001:
-        return "Unicode (UTF-8)";
-    default:
-        return "";
-    }
-}
 
 // The readers ask the user for the user-database address through the frame's prompt, which in
 // the editor opens the "UserDb Config" dialog.
@@ -121,22 +56,14 @@ private:
 
 } // namespace
 
-const uint32_t* CMainFrame::CodePages(int& nCount)
-{
-    nCount = static_cast<int>(sizeof(g_codePages) / sizeof(g_codePages[0]));
-    return g_codePages;
-}
-
 CMainFrame::CMainFrame(IPrompt& prompt, QWidget* pParent)
-    : QMainWindow(pParent), m_prompt(prompt), m_strCurDir(QDir::currentPath())
+    : QMainWindow(pParent), m_prompt(prompt), m_strCurDir(QDir::currentPath()), m_converter(m_strCurDir)
 {
     setObjectName("mainFrame");
     setWindowTitle(QStringLiteral("Ravelin %1").arg(QStringLiteral("Advanced")));
     setWindowIcon(QIcon(QStringLiteral(":/icons/ravelin.png")));
 
-    const uint32_t nSavedCp = QSettings().value(SETTINGS_CODEPAGE, 0u).toUInt();
-    if (nSavedCp != 0 && CodePage::IsSupported(nSavedCp))
-        CodePage::SetAnsiCodePage(nSavedCp);
+    CEncodingMenu::RestoreCodePage();
 
     m_pSplitter = new QSplitter(Qt::Horizontal, this);
     m_pSplitter->setObjectName("splitter");
@@ -147,8 +74,9 @@ CMainFrame::CMainFrame(IPrompt& prompt, QWidget* pParent)
     m_pSplitter->addWidget(m_pListView);
     m_pSplitter->setStretchFactor(0, 0);
     m_pSplitter->setStretchFactor(1, 1);
-    m_pTreeView->SetListView(m_pListView);
-    m_pListView->SetBrowseView(m_pTreeView);
+    // A tree selection fills the list; removed satellites or transponders rebuild the tree.
+    connect(m_pTreeView, &CProgBrowseView::RecordsRequested, m_pListView, &CProgListView::ShowRecords);
+    connect(m_pListView, &CProgListView::TreeRecordsChanged, m_pTreeView, &CProgBrowseView::RefreshTree);
     m_pListView->SetMessageSink(&m_prompt);
     connect(m_pListView, &CProgListView::DbModified, this, [this] { m_bModified = true; });
     setCentralWidget(m_pSplitter);
@@ -174,29 +102,26 @@ QAction* CMainFrame::AddAction(const char* pszName, const QString& strText)
 
 void CMainFrame::CreateActions()
 {
-    connect(AddAction("actionOpenDb", QStringLiteral("Open Db")), &QAction::triggered, this,
-            &CMainFrame::OnOpenDb);
-    QAction* pExcelIn = AddAction("actionOpenExcel", QStringLiteral("Open Excel"));
-    QAction* pBin20 = AddAction("actionOpenBin20", QStringLiteral("Open Bin 2.0"));
-    QAction* pBin25 = AddAction("actionOpenBin25", QStringLiteral("Open Bin 2.5"));
+    // The File commands; "Filter" is the list pane's.
+    const struct
+    {
+        const char* pszName;
+        const char* pszText;
+        void (CMainFrame::*pfnHandler)();
+    } files[] = {
+        {"actionOpenDb", "Open Db", &CMainFrame::OnOpenDb},
+        {"actionOpenExcel", "Open Excel", &CMainFrame::OnOpenExcel},
+        {"actionOpenBin20", "Open Bin 2.0", &CMainFrame::OnOpenBin20},
+        {"actionOpenBin25", "Open Bin 2.5", &CMainFrame::OnOpenBin25},
+        {"actionSaveAsDb", "Save As Db", &CMainFrame::OnSaveAsDb},
+        {"actionSaveAsExcel", "Save As Excel", &CMainFrame::OnSaveAsExcel},
+        {"actionMergeToBin", "Merge To Bin", &CMainFrame::OnMergeToBin},
+    };
+    for (const auto& f : files)
+        connect(AddAction(f.pszName, QString::fromLatin1(f.pszText)), &QAction::triggered, this,
+                f.pfnHandler);
+    connect(AddAction("actionExit", QStringLiteral("E&xit")), &QAction::triggered, this, &QWidget::close);
     QAction* pFilter = AddAction("actionFilter", QStringLiteral("Filter\tCtrl+F(&F)"));
-    connect(AddAction("actionSaveAsDb", QStringLiteral("Save As Db")), &QAction::triggered, this,
-            &CMainFrame::OnSaveAsDb);
-    QAction* pExcelOut = AddAction("actionSaveAsExcel", QStringLiteral("Save As Excel"));
-    QAction* pMerge = AddAction("actionMergeToBin", QStringLiteral("Merge To Bin"));
-    QAction* pExit = AddAction("actionExit", QStringLiteral("E&xit"));
-
-    connect(pExcelIn, &QAction::triggered, this, &CMainFrame::OnOpenExcel);
-    connect(pBin20, &QAction::triggered, this, &CMainFrame::OnOpenBin20);
-    connect(pBin25, &QAction::triggered, this, &CMainFrame::OnOpenBin25);
-    connect(pExcelOut, &QAction::triggered, this, &CMainFrame::OnSaveAsExcel);
-    connect(pMerge, &QAction::triggered, this, &CMainFrame::OnMergeToBin);
-    connect(pExit, &QAction::triggered, this, &QWidget::close);
-#ifndef RAVELIN_HAVE_EXCEL
-    pExcelIn->setEnabled(false);
-    pExcelOut->setEnabled(false);
-#endif
-
     pFilter->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     m_pListView->SetFilterAction(pFilter);
 
@@ -268,31 +193,15 @@ void CMainFrame::CreateMenus()
     pStatusBar->setChecked(true);
     pView->addAction(pToolBar);
     pView->addAction(pStatusBar);
-    CreateEncodingMenu(pView);
+    m_pEncodingMenu = new CEncodingMenu(pView, this);
+    connect(m_pEncodingMenu, &CEncodingMenu::CodePageChanged, this, [this] {
+        m_pTreeView->RefreshNames();
+        m_pListView->RefreshNames();
+    });
 
     QMenu* pHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     pHelp->setObjectName("menuHelp");
     pHelp->addAction(findChild<QAction*>(QStringLiteral("actionAbout")));
-}
-
-void CMainFrame::CreateEncodingMenu(QMenu* pView)
-{
-    QMenu* pEncoding = pView->addMenu(QStringLiteral("&Encoding"));
-    pEncoding->setObjectName("menuEncoding");
-    m_pCodePageGroup = new QActionGroup(this);
-    m_pCodePageGroup->setExclusive(true);
-    const uint32_t nCurrent = CodePage::GetAnsiCodePage();
-    for (uint32_t cp : g_codePages) {
-        QAction* pAction = pEncoding->addAction(
-            QStringLiteral("%1 - %2").arg(cp).arg(QString::fromLatin1(CodePageLabel(cp))));
-        pAction->setObjectName(QStringLiteral("actionCodePage%1").arg(cp));
-        pAction->setCheckable(true);
-        pAction->setChecked(cp == nCurrent);
-        pAction->setData(cp);
-        pAction->setEnabled(CodePage::IsSupported(cp));
-        m_pCodePageGroup->addAction(pAction);
-        connect(pAction, &QAction::triggered, this, [this, cp] { SetCodePage(cp); });
-    }
 }
 
 void CMainFrame::CreateToolBar()
@@ -345,18 +254,6 @@ void CMainFrame::FocusOtherPane()
         m_pListView->setFocus(Qt::OtherFocusReason);
     else
         m_pTreeView->setFocus(Qt::OtherFocusReason);
-}
-
-void CMainFrame::SetCodePage(uint32_t nCodePage)
-{
-    if (!CodePage::IsSupported(nCodePage))
-        return;
-    CodePage::SetAnsiCodePage(nCodePage);
-    QSettings().setValue(SETTINGS_CODEPAGE, nCodePage);
-    for (QAction* pAction : m_pCodePageGroup->actions())
-        pAction->setChecked(pAction->data().toUInt() == nCodePage);
-    m_pTreeView->RefreshNames();
-    m_pListView->RefreshNames();
 }
 
 void CMainFrame::ShowInfo(const QString& strText, const char* pszCaption)
@@ -416,17 +313,12 @@ bool CMainFrame::LoadPath(CAccessIn& importer, const QString& strPath)
 
 bool CMainFrame::OpenFile(const QString& strPath)
 {
-    if (strPath.endsWith(QStringLiteral(".xls"), Qt::CaseInsensitive)) {
-#ifdef RAVELIN_HAVE_EXCEL
-        CAccessExcelIn importer(m_prompt);
-        return LoadPath(importer, strPath);
-#else
-        ShowError(QStringLiteral("Spreadsheet workbooks are not supported by this build."), "Load Error");
-        return false;
-#endif
-    }
-    CAccessDbIn importer;
-    return LoadPath(importer, strPath);
+    const FileFormat* pFormat = FindFormatByPath(strPath.toStdString());
+    if (!pFormat || !pFormat->fnMakeIn)
+        pFormat = FindFormatByName("db");
+    CPromptAddrSource addr(m_prompt);
+    const std::unique_ptr<CAccessIn> pImporter = pFormat->fnMakeIn({addr, m_prompt});
+    return LoadPath(*pImporter, strPath);
 }
 
 bool CMainFrame::OpenSample()
@@ -457,46 +349,50 @@ void CMainFrame::DoSave(CAccessOut& exporter, const QString& strExtension, const
     ShowInfo(QStringLiteral("Save default program finished!"), "Finish");
 }
 
+void CMainFrame::LoadFormat(const char* pszFormat)
+{
+    const FileFormat* pFormat = FindFormatByName(pszFormat);
+    CPromptAddrSource addr(m_prompt);
+    const std::unique_ptr<CAccessIn> pImporter = pFormat->fnMakeIn({addr, m_prompt});
+    DoLoad(*pImporter, QString::fromStdString(pFormat->strFilter));
+}
+
+void CMainFrame::SaveFormat(const char* pszFormat)
+{
+    const FileFormat* pFormat = FindFormatByName(pszFormat);
+    const std::unique_ptr<CAccessOut> pExporter = pFormat->fnMakeOut();
+    DoSave(*pExporter, QString::fromStdString(DefaultExtension(*pFormat)),
+           QString::fromStdString(pFormat->strFilter));
+}
+
 void CMainFrame::OnOpenDb()
 {
-    CAccessDbIn importer;
-    DoLoad(importer, DB_FILTER);
+    LoadFormat("db");
 }
 
 void CMainFrame::OnOpenExcel()
 {
-#ifdef RAVELIN_HAVE_EXCEL
-    CAccessExcelIn importer(m_prompt);
-    DoLoad(importer, EXCEL_FILTER);
-#endif
+    LoadFormat("xls");
 }
 
 void CMainFrame::OnOpenBin20()
 {
-    CPromptAddrSource addr(m_prompt);
-    CAccessUserDbIn importer(addr);
-    DoLoad(importer, BIN_FILTER);
+    LoadFormat("bin20");
 }
 
 void CMainFrame::OnOpenBin25()
 {
-    CPromptAddrSource addr(m_prompt);
-    CAccessUserDb25In importer(addr);
-    DoLoad(importer, BIN_FILTER);
+    LoadFormat("bin25");
 }
 
 void CMainFrame::OnSaveAsDb()
 {
-    CAccessDbOut exporter;
-    DoSave(exporter, QStringLiteral("db"), DB_FILTER);
+    SaveFormat("db");
 }
 
 void CMainFrame::OnSaveAsExcel()
 {
-#ifdef RAVELIN_HAVE_EXCEL
-    CAccessExcelOut exporter;
-    DoSave(exporter, QStringLiteral("xls"), EXCEL_FILTER);
-#endif
+    SaveFormat("xls");
 }
 
 void CMainFrame::OnMergeToBin()
@@ -505,106 +401,34 @@ void CMainFrame::OnMergeToBin()
     DoMerge(writer);
 }
 
-QString CMainFrame::ConverterFileName()
-{
-#ifdef Q_OS_WIN
-    return QStringLiteral("Tessary.exe");
-#else
-    return QStringLiteral("tessary");
-#endif
-}
-
-QString CMainFrame::FindConverter() const
-{
-    for (const QString& strDir : {m_strCurDir, QCoreApplication::applicationDirPath()}) {
-        const QFileInfo info(QDir(strDir).filePath(ConverterFileName()));
-        if (info.isFile() && info.isExecutable())
-            return info.absoluteFilePath();
-    }
-    return QString();
-}
-
-// The image at P is merged in place, moved aside to P.tmp, and the converter writes the USB
-// upgrade image to P from it. The merged image is only deleted once the converter has finished
-// successfully and P holds a whole upgrade image; otherwise it is put back at P.
+// The image at P is merged in place; then the converter makes the USB upgrade image at P from it.
 void CMainFrame::DoMerge(CAccessOut& writer)
 {
     if (!m_pDb || m_pDb->IsEmpty()) {
         ShowError(QStringLiteral("No data to merge!"), "Empty");
         return;
     }
-    const QString strImage = m_prompt.GetSaveFileName(BIN_FILTER, QString(), QString(), true);
+    const QString strImage =
+        m_prompt.GetSaveFileName(QString::fromLatin1(FIRMWARE_IMAGE_FILTER), QString(), QString(), true);
     if (strImage.isEmpty())
         return;
-    const QString strTmp = strImage + QStringLiteral(".tmp");
-    if (QFileInfo::exists(strTmp)) {
-        ShowError(QStringLiteral("Merge Error, the file %1 already exists. Move it away and merge again.")
-                      .arg(QDir::toNativeSeparators(strTmp)),
-                  "Merge Error");
+    if (!m_converter.CheckImage(strImage)) {
+        ShowError(m_converter.GetError(), "Merge Error");
         return;
     }
-
     if (!writer.SaveDb(strImage.toStdString(), m_pDb.get())) {
         ReportLastError("Merge Error");
         return;
     }
 
-    const QString strConverter = FindConverter();
-    if (strConverter.isEmpty()) {
-        ShowError(QStringLiteral("Merge Error, not find ") + ConverterFileName(), "Merge Error");
-        return;
-    }
-    if (!QFile::rename(strImage, strTmp)) {
-        ShowError(QStringLiteral("Merge Error, cannot rename %1 to %2.")
-                      .arg(QDir::toNativeSeparators(strImage), QDir::toNativeSeparators(strTmp)),
-                  "Merge Error");
-        return;
-    }
-
     CWaitCursor wait;
-    QProcess converter;
-    converter.setProcessChannelMode(QProcess::MergedChannels);
-    converter.start(strConverter, {strTmp, strImage});
-    bool bFinished = converter.waitForStarted() && converter.waitForFinished(m_nConverterTimeoutMs);
-    if (!bFinished && converter.state() != QProcess::NotRunning) {
-        converter.kill();
-        converter.waitForFinished(5000);
-    }
-    const QString strOutput = QString::fromLocal8Bit(converter.readAll()).trimmed();
-    const bool bOk = bFinished && converter.exitStatus() == QProcess::NormalExit &&
-                     converter.exitCode() == 0 && QFileInfo(strImage).size() == USB_IMAGE_SIZE;
+    const bool bOk = m_converter.Run(strImage);
     wait.Restore();
-
-    if (bOk) {
-        QFile::remove(strTmp);
-        ShowInfo(QStringLiteral("Merge default program finished!"), "Finish");
+    if (!bOk) {
+        ShowError(m_converter.GetError(), "Merge Error");
         return;
     }
-
-    // Put the merged image back where the user chose it, dropping whatever the converter wrote.
-    if (QFileInfo::exists(strImage))
-        QFile::remove(strImage);
-    const bool bRestored = QFile::rename(strTmp, strImage);
-
-    QString strWhy;
-    if (converter.error() == QProcess::FailedToStart)
-        strWhy = QStringLiteral("the converter could not be started");
-    else if (!bFinished)
-        strWhy = QStringLiteral("the converter did not finish within %1 seconds")
-                     .arg(m_nConverterTimeoutMs / 1000);
-    else if (converter.exitStatus() != QProcess::NormalExit)
-        strWhy = QStringLiteral("the converter crashed");
-    else if (converter.exitCode() != 0)
-        strWhy = QStringLiteral("the converter exited with status %1").arg(converter.exitCode());
-    else
-        strWhy = QStringLiteral("the converter did not write a USB upgrade image");
-    QString strText =
-        QStringLiteral("Merge Error, %1 (%2).").arg(strWhy, QDir::toNativeSeparators(strConverter));
-    if (!strOutput.isEmpty())
-        strText += QStringLiteral("\n\n") + strOutput;
-    strText += QStringLiteral("\n\nThe merged image is at %1.")
-                   .arg(QDir::toNativeSeparators(bRestored ? strImage : strTmp));
-    ShowError(strText, "Merge Error");
+    ShowInfo(QStringLiteral("Merge default program finished!"), "Finish");
 }
 
 void CMainFrame::closeEvent(QCloseEvent* pEvent)

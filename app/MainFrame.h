@@ -1,19 +1,20 @@
 #pragma once
 
+#include "app/ConverterRun.h"
+
 #include <QMainWindow>
 #include <QString>
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 
 class CAccessIn;
 class CAccessOut;
+class CEncodingMenu;
 class CProgBrowseView;
 class CProgDb;
 class CProgListView;
 class IPrompt;
-class QActionGroup;
 class QLabel;
 class QSplitter;
 
@@ -21,7 +22,8 @@ class QSplitter;
 // (left, 160 pixels) and the list pane (right), and carries out the File commands: every load
 // command runs DoLoad with one importer, every save command DoSave with one exporter, and "Merge
 // To Bin" writes the database into a firmware image and has the converter turn that image into a
-// USB upgrade image. Every question and message goes through the injected prompt.
+// USB upgrade image. Every question and message goes through the injected prompt. The commands
+// find their importers, exporters and file dialog filters in the table of formats.
 class CMainFrame : public QMainWindow
 {
     Q_OBJECT
@@ -37,7 +39,8 @@ public:
     void DoLoad(CAccessIn& importer, const QString& strFilter);
     // The same without the dialog; false when the load failed (the error was already shown).
     bool LoadPath(CAccessIn& importer, const QString& strPath);
-    // Loads a .db or .xls file named on the command line.
+    // Loads a file named on the command line, with the format its extension names (.db, .xls);
+    // any other file is read as a .db file.
     bool OpenFile(const QString& strPath);
     // Loads the built-in sample database.
     bool OpenSample();
@@ -52,31 +55,23 @@ public:
     void OnSaveAsExcel();
     void OnMergeToBin();
     // "Merge To Bin" with a given merge writer: asks for the image P, merges the database into it,
-    // then has the converter turn it into a USB upgrade image at P.
+    // then has the converter (CConverterRun, looked for in the start-up directory first) turn it
+    // into a USB upgrade image at P.
     void DoMerge(CAccessOut& writer);
 
-    // Where the converter is: the start-up directory, then the directory of this program. Empty
-    // when it is in neither.
-    QString FindConverter() const;
-    static QString ConverterFileName();
     // How long the merge waits for the converter before giving up.
-    void SetConverterTimeout(int nMilliseconds) { m_nConverterTimeoutMs = nMilliseconds; }
+    void SetConverterTimeout(int nMilliseconds) { m_converter.SetTimeout(nMilliseconds); }
     // Called for Help > About (the application shows its about box).
     void SetAboutHandler(std::function<void()> fn) { m_fnAbout = std::move(fn); }
-
-    // Switches the code page record names are shown and exchanged in, and remembers it.
-    void SetCodePage(uint32_t nCodePage);
 
     CProgDb* GetDb() const { return m_pDb.get(); }
     CProgBrowseView* GetTreeView() const { return m_pTreeView; }
     CProgListView* GetListView() const { return m_pListView; }
     QSplitter* GetSplitter() const { return m_pSplitter; }
+    CEncodingMenu* GetEncodingMenu() const { return m_pEncodingMenu; }
     const QString& GetStartDir() const { return m_strCurDir; }
     // Records were deleted or moved since the last load or save.
     bool IsModified() const { return m_bModified; }
-
-    // The code pages offered by View > Encoding.
-    static const uint32_t* CodePages(int& nCount);
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
@@ -86,8 +81,10 @@ private:
     void CreateMenus();
     void CreateToolBar();
     void CreateStatusBar();
-    void CreateEncodingMenu(QMenu* pView);
     void FocusOtherPane();
+    // DoLoad and DoSave with the importer or exporter and the filter of a format of the table.
+    void LoadFormat(const char* pszFormat);
+    void SaveFormat(const char* pszFormat);
     // Unsaved edits are never dropped silently: true when there are none or the user discards them.
     bool ConfirmDiscard();
     // "<caption>" box with the stored last-error message (cleared afterwards) or "Unknown Error!".
@@ -102,9 +99,9 @@ private:
     CProgBrowseView* m_pTreeView = nullptr;
     CProgListView* m_pListView = nullptr;
     QLabel* m_pMessagePane = nullptr;
-    QActionGroup* m_pCodePageGroup = nullptr;
+    CEncodingMenu* m_pEncodingMenu = nullptr;
     QString m_strCurDir;
+    CConverterRun m_converter;
     bool m_bModified = false;
-    int m_nConverterTimeoutMs = 120000;
     std::function<void()> m_fnAbout;
 };

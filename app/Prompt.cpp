@@ -1,6 +1,6 @@
 #include "app/Prompt.h"
 
-#include "access/UserDbAddrDlg.h"
+#include "app/UserDbAddrDlg.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

@@ -43,8 +43,8 @@ int main(int argc, char** argv)
     auto* pList = new CProgListView(&frame);
     frame.addWidget(pTree);
     frame.addWidget(pList);
-    pTree->SetListView(pList);
-    pList->SetBrowseView(pTree);
+    QObject::connect(pTree, &CProgBrowseView::RecordsRequested, pList, &CProgListView::ShowRecords);
+    QObject::connect(pList, &CProgListView::TreeRecordsChanged, pTree, &CProgBrowseView::RefreshTree);
     frame.resize(1000, 700);
     frame.show();
     QApplication::processEvents();

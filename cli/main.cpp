@@ -7,8 +7,8 @@
 #include "access/MessageSink.h"
 #include "access/UserDbAddr.h"
 #include "cli/Dump.h"
-#include "cli/Formats.h"
 #include "db/ProgDb.h"
+#include "formats/Formats.h"
 #include "platform/CodePage.h"
 #include "platform/FileIO.h"
 
@@ -52,6 +52,13 @@ public:
     }
 };
 
+// What the importers get from the command line.
+struct CliContext
+{
+    IMessageSink* pSink = nullptr;
+    uint32_t nAddr = 0; // user-database address of a firmware image, 0 = auto
+};
+
 struct Args
 {
     std::string strCommand;
@@ -67,22 +74,14 @@ int UsageError(const std::string& strMessage)
 
 std::string FormatList(bool bInput)
 {
-    std::string s;
-    for (const CliFormat& f : CliFormats()) {
-        if (bInput ? !f.makeIn : !f.makeOut)
-            continue;
-        if (!s.empty())
-            s += ", ";
-        s += f.strName;
-    }
-    return s;
+    return bInput ? ReadableFormatNames() : WritableFormatNames();
 }
 
 // Picks the format of a file from --from/--to or its extension. Null after printing a usage error.
-const CliFormat* ResolveFormat(const Args& args, const char* pszOption, const std::string& strPath,
-                               bool bInput, int& nExit)
+const FileFormat* ResolveFormat(const Args& args, const char* pszOption, const std::string& strPath,
+                                bool bInput, int& nExit)
 {
-    const CliFormat* pFormat = nullptr;
+    const FileFormat* pFormat = nullptr;
     auto it = args.options.find(pszOption);
     if (it != args.options.end()) {
         pFormat = FindFormatByName(it->second);
@@ -103,7 +102,7 @@ const CliFormat* ResolveFormat(const Args& args, const char* pszOption, const st
             return nullptr;
         }
     }
-    if (bInput ? !pFormat->makeIn : !pFormat->makeOut) {
+    if (bInput ? !pFormat->fnMakeIn : !pFormat->fnMakeOut) {
         nExit = UsageError("format '" + pFormat->strName + "' cannot be " + (bInput ? "read" : "written") +
                            " (" + (bInput ? "readable" : "writable") + ": " + FormatList(bInput) + ")");
         return nullptr;
@@ -125,14 +124,15 @@ void ReportFailure(const char* pszCaption)
 int Load(const Args& args, const std::string& strPath, CliContext& ctx, CProgDb& db)
 {
     int nExit = EXIT_OK;
-    const CliFormat* pFormat = ResolveFormat(args, "--from", strPath, true, nExit);
+    const FileFormat* pFormat = ResolveFormat(args, "--from", strPath, true, nExit);
     if (!pFormat)
         return nExit;
     if (!FileExists(strPath)) {
         std::cerr << "ravelin-cli: no such file: " << strPath << "\n";
         return EXIT_FAILED;
     }
-    std::unique_ptr<CAccessIn> pIn = pFormat->makeIn(ctx);
+    CFixedUserDbAddr addr(ctx.nAddr);
+    std::unique_ptr<CAccessIn> pIn = pFormat->fnMakeIn({addr, *ctx.pSink});
     db.Clear();
     if (!pIn->LoadDb(strPath, &db)) {
         const bool bHint = !HasLastError() && pFormat->strName == "bin25" && ctx.nAddr == 0;
@@ -144,13 +144,13 @@ int Load(const Args& args, const std::string& strPath, CliContext& ctx, CProgDb&
     return EXIT_OK;
 }
 
-int Save(const CliFormat* pFormat, const std::string& strPath, CliContext& ctx, CProgDb& db)
+int Save(const FileFormat* pFormat, const std::string& strPath, CProgDb& db)
 {
     if (db.IsEmpty()) {
         std::cerr << "Empty: No data to save!\n";
         return EXIT_FAILED;
     }
-    std::unique_ptr<CAccessOut> pOut = pFormat->makeOut(ctx);
+    std::unique_ptr<CAccessOut> pOut = pFormat->fnMakeOut();
     if (!pOut->SaveDb(strPath, &db)) {
         ReportFailure("Save Error");
         return EXIT_FAILED;
@@ -282,22 +282,22 @@ int main(int argc, char** argv)
     if (cmd == "convert") {
         if (nPos != 2)
             return UsageError("convert takes INPUT and OUTPUT");
-        const CliFormat* pOut = ResolveFormat(args, "--to", args.positional[1], false, nExit);
+        const FileFormat* pOut = ResolveFormat(args, "--to", args.positional[1], false, nExit);
         if (!pOut)
             return nExit;
         if ((nExit = Load(args, args.positional[0], ctx, db)) != EXIT_OK)
             return nExit;
-        return Save(pOut, args.positional[1], ctx, db);
+        return Save(pOut, args.positional[1], db);
     }
     if (cmd == "sample") {
         if (nPos != 1)
             return UsageError("sample takes one OUTPUT");
-        const CliFormat* pOut = ResolveFormat(args, "--to", args.positional[0], false, nExit);
+        const FileFormat* pOut = ResolveFormat(args, "--to", args.positional[0], false, nExit);
         if (!pOut)
             return nExit;
         CAccessDummyIn sample;
         sample.LoadDb("", &db);
-        return Save(pOut, args.positional[0], ctx, db);
+        return Save(pOut, args.positional[0], db);
     }
     if (cmd == "merge") {
         if (nPos != 2)

@@ -2,7 +2,6 @@
 
 #include "db/ProgDb.h"
 #include "views/ProgListModel.h"
-#include "views/ProgListView.h"
 
 #include <QHeaderView>
 #include <QSignalBlocker>
@@ -119,16 +118,16 @@ QTreeWidgetItem* CProgBrowseView::GetSatGroupItem() const
 
 void CProgBrowseView::OnCurrentItemChanged(QTreeWidgetItem* pCurrent)
 {
-    if (!pCurrent || !m_pListView)
+    if (!pCurrent)
         return;
     const int nImage = pCurrent->data(0, ROLE_IMAGE).toInt();
     const int32_t nValue = pCurrent->data(0, ROLE_ID).toInt();
     if (nImage == IMAGE_ALL_PROG)
-        m_pListView->ShowRecords(NODE_PROG, INVALID_ID);
+        emit RecordsRequested(NODE_PROG, INVALID_ID);
     else if (nImage == IMAGE_TP)
-        m_pListView->ShowRecords(NODE_PROG, nValue);
+        emit RecordsRequested(NODE_PROG, nValue);
     else if (nValue == INVALID_ID)
-        m_pListView->ShowRecords(NODE_SAT, INVALID_ID);
+        emit RecordsRequested(NODE_SAT, INVALID_ID);
     else
-        m_pListView->ShowRecords(NODE_TP, nValue);
+        emit RecordsRequested(NODE_TP, nValue);
 }

@@ -5,10 +5,9 @@
 #include <cstdint>
 
 class CProgDb;
-class CProgListView;
 
 // The tree pane: "All Prog", and "Sat" with every satellite and, under each, its transponders.
-// Programs are never in the tree. Selecting a node asks the list pane to show its records; the
+// Programs are never in the tree. Selecting a node asks for its records with RecordsRequested; the
 // node's picture alone (all programs, transponder, satellite) decides which records.
 class CProgBrowseView : public QTreeWidget
 {
@@ -30,13 +29,10 @@ public:
 
     explicit CProgBrowseView(QWidget* pParent = nullptr);
 
-    // The list pane that selections fill (not owned).
-    void SetListView(CProgListView* pList) { m_pListView = pList; }
-
     // Remembers the database (not owned; may be null) and rebuilds the tree from it: collapsed,
     // nothing selected. A null database leaves the tree empty.
     void ShowDb(CProgDb* pDb);
-    // Rebuilds the tree from the remembered database. Never refills the list pane.
+    // Rebuilds the tree from the remembered database. Emits no RecordsRequested.
     void RefreshTree();
     // Decodes the satellite names again after the code page changed.
     void RefreshNames();
@@ -44,10 +40,15 @@ public:
     QTreeWidgetItem* GetAllProgItem() const;
     QTreeWidgetItem* GetSatGroupItem() const;
 
+signals:
+    // The user selected a node: list the records of nKind (NodeType) under nParentId, INVALID_ID
+    // for all of that kind. "All Prog" asks for all programs, a transponder for its programs,
+    // "Sat" for all satellites and a satellite for its transponders.
+    void RecordsRequested(int32_t nKind, int32_t nParentId);
+
 private:
     void OnCurrentItemChanged(QTreeWidgetItem* pCurrent);
 
     CProgDb* m_pDb = nullptr;
-    CProgListView* m_pListView = nullptr;
     QIcon m_icons[3];
 };

@@ -55,6 +55,20 @@ const CNodeList* CProgListModel::ShownList() const
     }
 }
 
+CNodeList* CProgListModel::GetCurrentList() const
+{
+    if (!m_pDb)
+        return nullptr;
+    switch (m_nKind) {
+    case NODE_SAT:
+        return &m_pDb->GetSatList();
+    case NODE_TP:
+        return &m_pDb->GetTpList();
+    default:
+        return &m_pDb->GetProgList();
+    }
+}
+
 void CProgListModel::Clear()
 {
     m_nDropHilite = -1;

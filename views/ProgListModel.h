@@ -32,8 +32,17 @@ public:
 
     explicit CProgListModel(QObject* pParent = nullptr);
 
+    // The database the rows are records of (not owned; may be null).
     void SetDb(CProgDb* pDb) { m_pDb = pDb; }
     CProgDb* GetDb() const { return m_pDb; }
+    // The kind of record (NodeType) the rows were listed as. Delete, Filter and drag look rows up
+    // in the list of this kind. Clear and SetColumns keep it: a list emptied by a load still has
+    // the kind of its last listing.
+    void SetKind(int32_t nKind) { m_nKind = nKind; }
+    int32_t GetKind() const { return m_nKind; }
+    // The database list of the kind: satellites for NODE_SAT, transponders for NODE_TP, programs
+    // for any other kind; null without a database.
+    CNodeList* GetCurrentList() const;
 
     // Removes every row and every column.
     void Clear();
@@ -81,6 +90,7 @@ private:
     void RowChanged(int nRow);
 
     CProgDb* m_pDb = nullptr;
+    int32_t m_nKind = NODE_SAT;
     int m_nColumns = COLUMNS_NONE;
     std::vector<int32_t> m_ids;
     int m_nDropHilite = -1;

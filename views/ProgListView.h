@@ -1,7 +1,5 @@
 #pragma once
 
-#include "db/Node.h"
-
 #include <QTableView>
 
 #include <cstdint>
@@ -11,7 +9,6 @@
 
 class CFilterDlg;
 class CNodeList;
-class CProgBrowseView;
 class CProgDb;
 class CProgListModel;
 class IMessageSink;
@@ -23,6 +20,10 @@ class QLabel;
 // its record's id. The Delete key removes the selected records together with their children, the
 // Filter command narrows the rows to those whose cells equal a set of values, and dragging rows
 // with the left button moves their records before the record of the row they are dropped on.
+//
+// The database and the kind of the rows live in the model (CProgListModel); the pane knows nothing
+// of the tree pane and tells it through TreeRecordsChanged. Listing is in ProgListView.cpp,
+// deleting, filtering and dragging each in a source file of their own.
 class CProgListView : public QTableView
 {
     Q_OBJECT
@@ -31,8 +32,6 @@ public:
     explicit CProgListView(QWidget* pParent = nullptr);
     ~CProgListView() override;
 
-    // The tree pane to rebuild after satellites or transponders were removed (not owned).
-    void SetBrowseView(CProgBrowseView* pTree) { m_pTreeView = pTree; }
     // The Filter command of the frame: this pane handles it and keeps it enabled exactly while
     // the list has more than one row.
     void SetFilterAction(QAction* pAction);
@@ -49,18 +48,12 @@ public:
     void ShowRecords(int32_t nKind, int32_t nParentId);
     // Removes every row and column.
     void ClearList();
-    void InsertSatColumns();
-    void InsertTpColumns();
-    void InsertProgColumns();
-    // Insert one row for the record at nRow; the rows from nRow on move down by one.
-    void AddSatRow(int nRow, const CSatNode* pNode);
-    void AddTpRow(int nRow, const CTpNode* pNode);
-    void AddProgRow(int nRow, const CProgNode* pNode);
     // The database list of the kind now shown; null before the first load.
     CNodeList* GetCurrentList() const;
 
     // Removes the records of the selected rows (with their children) from the database and their
-    // rows from the list, then reselects a row. Bound to the Delete key.
+    // rows from the list, then reselects a row. Bound to the Delete key. Emits TreeRecordsChanged
+    // when satellites or transponders went, then DbModified.
     void DeleteSelected();
     // The Filter command: asks for conditions ("Prog Filter", "Tp Filter" or "Sat Filter") and
     // keeps, in their order, the rows whose cells equal every value; the survivors are listed
@@ -89,7 +82,8 @@ public:
     static constexpr int DRAG_IMAGE_DX = 10;
     static constexpr int DRAG_IMAGE_DY = 14;
 
-    int32_t GetKind() const { return m_nKind; }
+    // The kind of the last ShowRecords (NodeType); kept when the list is emptied.
+    int32_t GetKind() const;
     int GetRowCount() const;
     int32_t GetRowId(int nRow) const;
     // Selected rows in ascending order.
@@ -102,6 +96,9 @@ public:
 signals:
     // Records were removed from the database (or moved) by this pane.
     void DbModified();
+    // Satellites or transponders were removed: the tree must be rebuilt. Never emitted for
+    // programs, nor for a reordering.
+    void TreeRecordsChanged();
 
 protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
@@ -110,15 +107,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent* pEvent) override;
 
 private:
-    void RemoveChildren(int32_t nId);
     void UpdateFilterAction();
     void SetRowSelection(const std::vector<bool>& selected);
     void ResetPress();
 
-    CProgDb* m_pDb = nullptr;
-    int32_t m_nKind = NODE_SAT;
     CProgListModel* m_pModel = nullptr;
-    CProgBrowseView* m_pTreeView = nullptr;
     QAction* m_pFilterAction = nullptr;
     IMessageSink* m_pSink = nullptr;
     std::function<int(CFilterDlg&)> m_fnRunFilterDlg;

@@ -4,7 +4,7 @@
 #include "GuiTestMain.h"
 #include "QueuePrompt.h"
 
-#include "access/UserDbAddrDlg.h"
+#include "app/UserDbAddrDlg.h"
 
 #include <QComboBox>
 #include <QLineEdit>

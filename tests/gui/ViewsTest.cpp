@@ -113,8 +113,11 @@ private slots:
         m_pDb = std::make_unique<CProgDb>();
         m_pTree = std::make_unique<CProgBrowseView>();
         m_pList = std::make_unique<CProgListView>();
-        m_pTree->SetListView(m_pList.get());
-        m_pList->SetBrowseView(m_pTree.get());
+        // Wired as the frame wires them.
+        connect(m_pTree.get(), &CProgBrowseView::RecordsRequested, m_pList.get(),
+                &CProgListView::ShowRecords);
+        connect(m_pList.get(), &CProgListView::TreeRecordsChanged, m_pTree.get(),
+                &CProgBrowseView::RefreshTree);
         m_pTester = std::make_unique<QAbstractItemModelTester>(
             m_pList->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         BuildDb();
@@ -432,12 +435,12 @@ private slots:
     {
         m_pList->ShowDb(m_pDb.get());
         m_pList->ShowRecords(NODE_PROG, INVALID_ID);
-        CNodeList& progs = m_pDb->GetProgList();
-        m_pList->AddProgRow(1, static_cast<CProgNode*>(progs.Find(4)));
+        CProgListModel* pModel = m_pList->GetModel();
+        pModel->InsertRow(1, m_pDb->GetProgList().Find(4)->GetId());
         QCOMPARE(Ids(*m_pList), QStringList({"0", "4", "1", "2", "3", "4"}));
-        m_pList->InsertTpColumns();
+        pModel->SetColumns(CProgListModel::COLUMNS_TP);
         QCOMPARE(m_pList->GetRowCount(), 0);
-        m_pList->AddTpRow(0, static_cast<CTpNode*>(m_pDb->GetTpList().Find(2)));
+        pModel->InsertRow(0, m_pDb->GetTpList().Find(2)->GetId());
         QCOMPARE(Row(*m_pList, 0), QStringList({"2", "0", "12604", "22000", "0"}));
         QVERIFY(m_pList->GetCurrentList() == &m_pDb->GetProgList()); // the kind comes from ShowRecords
     }

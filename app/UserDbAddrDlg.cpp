@@ -1,4 +1,4 @@
-#include "access/UserDbAddrDlg.h"
+#include "app/UserDbAddrDlg.h"
 
 #include "access/MessageSink.h"
 

@@ -1,0 +1,85 @@
+#include "views/ProgListView.h"
+
+#include "db/ProgDb.h"
+#include "views/ProgListModel.h"
+
+// Deleting: the Delete key removes the records of the selected rows with everything below them.
+
+namespace {
+
+// Removes the records with the given ids, in this order, from the list of nKind (satellites,
+// transponders, or programs for any other kind), each with its children: a satellite with its
+// transponders and their programs, a transponder with its programs. An id that is listed twice
+// removes the next record with that id. Returns, per id, whether a record was removed.
+std::vector<bool> RemoveWithChildren(CProgDb& db, int32_t nKind, const std::vector<int32_t>& ids)
+{
+    CNodeList& list = nKind == NODE_SAT  ? db.GetSatList()
+                      : nKind == NODE_TP ? db.GetTpList()
+                                         : db.GetProgList();
+    std::vector<bool> removed(ids.size(), false);
+    for (size_t i = 0; i < ids.size(); ++i) {
+        const int32_t nId = ids[i];
+        if (!list.Remove(nId))
+            continue;
+        removed[i] = true;
+        if (nKind == NODE_SAT) {
+            CNodeList& progs = db.GetProgList();
+            for (const CNode* pTp : db.GetTpList())
+                if (pTp->GetParentId() == nId)
+                    progs.RemoveByParent(pTp->GetId());
+            db.GetTpList().RemoveByParent(nId);
+        } else if (nKind == NODE_TP) {
+            db.GetProgList().RemoveByParent(nId);
+        }
+    }
+    return removed;
+}
+
+} // namespace
+
+void CProgListView::DeleteSelected()
+{
+    const std::vector<int> selected = GetSelectedRows();
+    if (selected.empty())
+        return;
+    CProgDb* pDb = m_pModel->GetDb();
+    if (!pDb)
+        return;
+    const int32_t nKind = m_pModel->GetKind();
+    std::vector<int32_t> ids;
+    ids.reserve(selected.size());
+    for (int nRow : selected)
+        ids.push_back(GetRowId(nRow));
+    const std::vector<bool> removed = RemoveWithChildren(*pDb, nKind, ids);
+
+    int nReselect = -1;
+    bool bRemovedAny = false;
+    if (selected.size() == 1) {
+        const int nRow = selected.front();
+        if (removed.front()) {
+            bRemovedAny = true;
+            m_pModel->RemoveRowAt(nRow);
+        }
+        nReselect = nRow;
+    } else {
+        std::vector<int> removedRows;
+        for (size_t i = 0; i < selected.size(); ++i)
+            if (removed[i])
+                removedRows.push_back(selected[i]);
+        // Rows go from the bottom up so that the remembered indexes stay right.
+        for (auto it = removedRows.rbegin(); it != removedRows.rend(); ++it)
+            m_pModel->RemoveRowAt(*it);
+        if (!removedRows.empty()) {
+            bRemovedAny = true;
+            nReselect = removedRows.front();
+        }
+    }
+
+    // Row 0 is never reselected: deleting from the top leaves the list without a selection.
+    if (nReselect > 0 && GetRowCount() > 0)
+        SelectRow(nReselect < GetRowCount() ? nReselect : 0);
+    if (bRemovedAny && (nKind == NODE_SAT || nKind == NODE_TP))
+        emit TreeRecordsChanged();
+    if (bRemovedAny)
+        emit DbModified();
+}
