@@ -1,41 +1,10 @@
 #include "views/ProgListView.h"
 
+#include "db/Cascade.h"
 #include "db/ProgDb.h"
 #include "views/ProgListModel.h"
 
 // Deleting: the Delete key removes the records of the selected rows with everything below them.
-
-namespace {
-
-// Removes the records with the given ids, in this order, from the list of nKind (satellites,
-// transponders, or programs for any other kind), each with its children: a satellite with its
-// transponders and their programs, a transponder with its programs. An id that is listed twice
-// removes the next record with that id. Returns, per id, whether a record was removed.
-std::vector<bool> RemoveWithChildren(CProgDb& db, int32_t nKind, const std::vector<int32_t>& ids)
-{
-    CNodeList& list = nKind == NODE_SAT  ? db.GetSatList()
-                      : nKind == NODE_TP ? db.GetTpList()
-                                         : db.GetProgList();
-    std::vector<bool> removed(ids.size(), false);
-    for (size_t i = 0; i < ids.size(); ++i) {
-        const int32_t nId = ids[i];
-        if (!list.Remove(nId))
-            continue;
-        removed[i] = true;
-        if (nKind == NODE_SAT) {
-            CNodeList& progs = db.GetProgList();
-            for (const CNode* pTp : db.GetTpList())
-                if (pTp->GetParentId() == nId)
-                    progs.RemoveByParent(pTp->GetId());
-            db.GetTpList().RemoveByParent(nId);
-        } else if (nKind == NODE_TP) {
-            db.GetProgList().RemoveByParent(nId);
-        }
-    }
-    return removed;
-}
-
-} // namespace
 
 void CProgListView::DeleteSelected()
 {
@@ -50,7 +19,10 @@ void CProgListView::DeleteSelected()
     ids.reserve(selected.size());
     for (int nRow : selected)
         ids.push_back(GetRowId(nRow));
-    const std::vector<bool> removed = RemoveWithChildren(*pDb, nKind, ids);
+    const CRemoval removal = RemoveRecords(*pDb, static_cast<NodeType>(nKind), ids);
+    std::vector<bool> removed(ids.size(), false);
+    for (size_t i : removal.removedItems)
+        removed[i] = true;
 
     int nReselect = -1;
     bool bRemovedAny = false;
