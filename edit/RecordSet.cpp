@@ -178,7 +178,7 @@ bool ReadRecordSet(const uint8_t* pData, size_t nSize, CRecordSet& records, std:
         counts[nKind] = ReadBe32(pData + 8 + 4 * nKind);
         nExpected += uint64_t(counts[nKind]) * ENTRY_SIZE[nKind];
     }
-    bool bSound = nVersion != 0 && nTopKind <= NODE_PROG && nExpected == nSize && counts[nTopKind] > 0;
+    bool bSound = nVersion != 0 && nTopKind <= NODE_PROG && nExpected == nSize;
     for (int nKind = 0; bSound && nKind < nTopKind; ++nKind)
         bSound = counts[nKind] == 0;
 
