@@ -70,6 +70,6 @@ private:
 };
 
 // Writes a whole image through a temporary file renamed over strPath. On failure stores
-// "Open file failed!" (the file could not be created there) or "Write file failed! <reason>"
-// and leaves an existing file unchanged.
+// "Open file failed!" (strPath cannot be opened for writing: a folder, a missing folder, a file
+// without write permission) or "Write file failed! <reason>", and leaves an existing file unchanged.
 bool WriteImageFile(const std::string& strPath, const std::vector<uint8_t>& image);

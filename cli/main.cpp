@@ -3,14 +3,15 @@
 
 #include "access/AccessDftDb.h"
 #include "access/AccessDummy.h"
+#include "access/JsonDump.h"
 #include "access/LastError.h"
 #include "access/MessageSink.h"
 #include "access/UserDbAddr.h"
-#include "cli/Dump.h"
 #include "db/ProgDb.h"
 #include "formats/Formats.h"
 #include "platform/CodePage.h"
 #include "platform/FileIO.h"
+#include "ravelin_version.h"
 
 #include <cctype>
 #include <cstdio>
@@ -33,6 +34,7 @@ const char* USAGE = "Usage:\n"
                     "  ravelin-cli sample OUTPUT [--to FMT]\n"
                     "  ravelin-cli merge INPUT FIRMWARE [--from FMT] [--addr HEX]\n"
                     "                  write INPUT as the default channel list of the image FIRMWARE\n"
+                    "  ravelin-cli --version\n"
                     "\n"
                     "Options (anywhere after the command):\n"
                     "  --from FMT      format of INPUT (default: from its extension)\n"
@@ -244,6 +246,10 @@ int main(int argc, char** argv)
     args.strCommand = argv[1];
     if (args.strCommand == "--help" || args.strCommand == "-h" || args.strCommand == "help") {
         std::cout << USAGE;
+        return EXIT_OK;
+    }
+    if (args.strCommand == "--version") {
+        std::cout << "ravelin-cli " RAVELIN_VERSION "\n";
         return EXIT_OK;
     }
     int nExit = EXIT_OK;

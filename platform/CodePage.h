@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 // Stand-in for the Windows code-page layer: one process-wide ANSI code page (the 8-bit code page
@@ -76,5 +77,27 @@ bool EncodeChar(char32_t chCode, uint32_t nTo, std::string& strOut);
 // Shortcuts for UTF-8.
 std::string ToUtf8(const std::string& strText, uint32_t nFrom);
 std::string FromUtf8(const std::string& strUtf8, uint32_t nTo);
+
+// A strict conversion from code page nFrom to nTo, kept open for many texts, for checking whether
+// text survives a trip into another encoding: a text converts only when every byte sequence of it
+// is defined in nFrom and every character can be held by nTo. Not shared between threads.
+class CStrictConverter
+{
+public:
+    CStrictConverter(uint32_t nFrom, uint32_t nTo);
+    ~CStrictConverter();
+    CStrictConverter(const CStrictConverter&) = delete;
+    CStrictConverter& operator=(const CStrictConverter&) = delete;
+
+    // False when iconv on this machine has no conversion between the two code pages.
+    bool IsOpen() const;
+    // The text converted into strOut; false (strOut then unspecified) when some of it cannot be
+    // converted or the converter is not open.
+    bool Convert(const std::string& strText, std::string& strOut);
+
+private:
+    struct SImpl;
+    std::unique_ptr<SImpl> m_pImpl;
+};
 
 } // namespace CodePage

@@ -47,9 +47,36 @@ static std::string DirOf(const std::string& strPath)
     return strPath.substr(0, slash);
 }
 
+// Whether strPath could be opened for writing where it is: a regular file this process may write,
+// or a name that does not exist yet (its folder is checked when the temporary file is made).
+static bool CanOpenForWriting(const std::string& strPath, std::string& strError)
+{
+    struct stat st;
+    if (::stat(strPath.c_str(), &st) != 0) {
+        if (errno == ENOENT)
+            return true;
+        strError = strPath + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        strError = strPath + (S_ISDIR(st.st_mode) ? ": is a folder" : ": not a regular file");
+        return false;
+    }
+    if (::faccessat(AT_FDCWD, strPath.c_str(), W_OK, AT_EACCESS) != 0) {
+        strError = strPath + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
 WriteResult WriteFileAtomic(const std::string& strPath, const void* pData, size_t nSize,
                             std::string& strError)
 {
+    // Renaming would replace a folder, a device or a write-protected file that opening the target
+    // for writing refuses.
+    if (!CanOpenForWriting(strPath, strError))
+        return WriteResult::CreateFailed;
+
     std::string strTemp = strPath + ".~tmpXXXXXX";
     std::vector<char> name(strTemp.begin(), strTemp.end());
     name.push_back('\0');

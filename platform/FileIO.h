@@ -20,10 +20,12 @@ ReadResult ReadWholeFile(const std::string& strPath, std::vector<uint8_t>& out);
 // Writes data to strPath through a temporary file in the same folder that is flushed, synced and
 // renamed over the target only when everything was written. On failure the target is unchanged,
 // the temporary file is removed and strError says why. An existing target keeps its permissions.
+// A target that could not be opened for writing in place is refused before anything is written:
+// a folder, a device or pipe, or a file this process may not write.
 enum class WriteResult
 {
     Ok,
-    CreateFailed, // the temporary file could not be created (folder missing or not writable)
+    CreateFailed, // the target cannot be opened for writing, or no file can be created beside it
     WriteFailed,  // writing, syncing or renaming failed
 };
 WriteResult WriteFileAtomic(const std::string& strPath, const void* pData, size_t nSize,

@@ -15,11 +15,9 @@ fi
 
 scripts/install-deps.sh clang libclang-rt-14-dev
 
-build=build-fuzz
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-    -DRAVELIN_SANITIZE=ON -DRAVELIN_BUILD_FUZZ=ON -DRAVELIN_BUILD_TESTS=OFF -DRAVELIN_BUILD_GUI=OFF \
-    -DRAVELIN_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --target fuzz_all -j"${FUZZ_JOBS:-2}"
+build=build-fuzz # the fuzz preset's folder
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j"${FUZZ_JOBS:-2}"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

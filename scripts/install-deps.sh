@@ -3,7 +3,7 @@
 # Usage: scripts/install-deps.sh [extra packages...]
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev "$@")
+packages=(cmake ninja-build g++ pkg-config nlohmann-json3-dev libgtest-dev libgmock-dev "$@")
 
 missing=()
 for p in "${packages[@]}"; do

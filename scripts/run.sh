@@ -6,9 +6,9 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh qt6-base-dev fonts-wqy-microhei
 
-build=build
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRAVELIN_BUILD_TESTS=OFF -DRAVELIN_BUILD_BENCH=OFF -DRAVELIN_BUILD_GUI=ON
-cmake --build "$build" -j"$(nproc)"
+build=build # the release preset's folder
+cmake --preset release
+cmake --build --preset release -j"$(nproc)"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     exec "$build/app/ravelin" --sample
 fi

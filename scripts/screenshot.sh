@@ -8,9 +8,9 @@ cd "$(dirname "$0")/.."
 out=${1:-docs/screenshot.png}
 scripts/install-deps.sh qt6-base-dev fonts-wqy-microhei
 
-build=build
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRAVELIN_BUILD_TESTS=OFF -DRAVELIN_BUILD_BENCH=OFF -DRAVELIN_BUILD_GUI=ON
-cmake --build "$build" -j2 --target ravelin
+build=build # the release preset's folder
+cmake --preset release
+cmake --build --preset release -j2 --target ravelin
 mkdir -p "$(dirname "$out")"
 # The sample's second satellite is named in code page 936: show it in a Chinese locale, with
 # settings of its own so that a code page chosen in the View menu does not count.

@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with AddressSanitizer and UndefinedBehaviorSanitizer
-# and runs every test.
+# (warnings are errors) and runs every test; then checks the Debian package and runs the fuzzers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh qt6-base-dev fonts-dejavu-core
+scripts/install-deps.sh qt6-base-dev fonts-dejavu-core desktop-file-utils appstream dpkg-dev
 
-build=build-test
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRAVELIN_SANITIZE=ON -DRAVELIN_BUILD_BENCH=OFF -DRAVELIN_BUILD_GUI=ON
-cmake --build "$build" -j"$(nproc)"
+cmake --preset test
+cmake --build --preset test -j"$(nproc)"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+ctest --preset test -j"$(nproc)"
+
+# The Debian package of a release build, checked without installing it.
+scripts/check-package.sh
 
 # Every reader and the merge writer under libFuzzer, about 30 s each; fails on any finding.
 scripts/fuzz.sh 30

@@ -3,8 +3,6 @@
 #include "platform/Chars.h"
 #include "platform/CodePage.h"
 
-#include <iconv.h>
-
 namespace SheetLayout {
 
 const char* const g_satTitles[SAT_COLUMN_COUNT] = {
@@ -150,56 +148,24 @@ std::string QuotedHexName(const std::string& strBytes)
     return out + "\"";
 }
 
+// With UTF-8 as the ANSI code page the bytes need only be valid UTF-8: they are checked through
+// UTF-16.
 CNameCellWriter::CNameCellWriter(uint32_t nCodePage)
+    : m_toFile(nCodePage, FileCodePage(nCodePage)), m_fromFile(FileCodePage(nCodePage), nCodePage)
+{}
+
+uint32_t CNameCellWriter::FileCodePage(uint32_t nCodePage)
 {
-    // With UTF-8 as the ANSI code page the bytes need only be valid UTF-8: check through UTF-16.
-    const std::string ansi = CodePage::IconvName(nCodePage);
-    const char* pszFile = nCodePage == CodePage::CP_UTF8 ? "UTF-16LE" : "UTF-8";
-    iconv_t to = iconv_open(pszFile, ansi.c_str());
-    iconv_t from = iconv_open(ansi.c_str(), pszFile);
-    m_bOpen = to != reinterpret_cast<iconv_t>(-1) && from != reinterpret_cast<iconv_t>(-1);
-    m_pToFile = to;
-    m_pFromFile = from;
+    return nCodePage == CodePage::CP_UTF8 ? CodePage::CP_UTF16LE : CodePage::CP_UTF8;
 }
-
-CNameCellWriter::~CNameCellWriter()
-{
-    if (m_pToFile != reinterpret_cast<void*>(-1))
-        iconv_close(static_cast<iconv_t>(m_pToFile));
-    if (m_pFromFile != reinterpret_cast<void*>(-1))
-        iconv_close(static_cast<iconv_t>(m_pFromFile));
-}
-
-namespace {
-
-// Strict conversion: false when any input cannot be converted.
-bool ConvertStrict(void* pHandle, const std::string& in, std::string& out)
-{
-    iconv_t cd = static_cast<iconv_t>(pHandle);
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    out.assign(in.size() * 4 + 16, '\0');
-    char* pIn = const_cast<char*>(in.data());
-    size_t nIn = in.size();
-    char* pOut = &out[0];
-    size_t nOut = out.size();
-    if (iconv(cd, &pIn, &nIn, &pOut, &nOut) == static_cast<size_t>(-1) || nIn != 0)
-        return false;
-    if (iconv(cd, nullptr, nullptr, &pOut, &nOut) == static_cast<size_t>(-1))
-        return false;
-    out.resize(out.size() - nOut);
-    return true;
-}
-
-} // namespace
 
 bool CNameCellWriter::RoundTrips(const std::string& strName)
 {
-    if (!m_bOpen) // a code page iconv does not know is taken without conversion
+    if (!m_toFile.IsOpen() || !m_fromFile.IsOpen()) // a code page iconv does not know is taken as it is
         return true;
     std::string file;
     std::string back;
-    return ConvertStrict(m_pToFile, strName, file) && ConvertStrict(m_pFromFile, file, back) &&
-           back == strName;
+    return m_toFile.Convert(strName, file) && m_fromFile.Convert(file, back) && back == strName;
 }
 
 std::string CNameCellWriter::Encode(const std::string& strName)

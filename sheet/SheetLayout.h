@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Node.h"
+#include "platform/CodePage.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -117,18 +118,16 @@ class CNameCellWriter
 {
 public:
     explicit CNameCellWriter(uint32_t nCodePage);
-    ~CNameCellWriter();
-    CNameCellWriter(const CNameCellWriter&) = delete;
-    CNameCellWriter& operator=(const CNameCellWriter&) = delete;
 
     std::string Encode(const std::string& strName);
 
 private:
+    // The code page the check converts the names into.
+    static uint32_t FileCodePage(uint32_t nCodePage);
     bool RoundTrips(const std::string& strName);
 
-    void* m_pToFile = nullptr;   // iconv handle, ANSI code page to the file's encoding
-    void* m_pFromFile = nullptr; // and back
-    bool m_bOpen = false;
+    CodePage::CStrictConverter m_toFile;   // ANSI code page to the file's encoding
+    CodePage::CStrictConverter m_fromFile; // and back
 };
 
 // Hands out the program sheet names of one export. The base name is built from the first 16 bytes

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "sheet/XmlIndex.h"
+#include "sheet/XmlText.h"
+
 #include <cstdint>
 #include <initializer_list>
 #include <map>
-#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // One XML document in memory, walked and edited through a cursor.
 //
@@ -88,101 +89,51 @@ public:
     bool SetChildElement(int32_t nElem);
 
 private:
-    struct SPiece
-    {
-        uint32_t nOff = 0;
-        uint32_t nLen = 0;
-    };
-    enum : uint8_t
-    {
-        FLAG_EMPTY_TAG = 1, // written as <name .../>
-        FLAG_UNENDED = 2,   // start tag without end tag (ill-formed)
-    };
-    struct SElem
-    {
-        SPiece start; // the start tag (the whole element for an empty-element tag)
-        SPiece head;  // content before the first child (all content when there is none)
-        SPiece end;   // the end tag
-        SPiece tail;  // text after the end tag up to the next sibling or the parent's end tag
-        int32_t nParent = 0;
-        int32_t nFirst = 0;
-        int32_t nLast = 0;
-        int32_t nNext = 0;
-        uint32_t nNameLen = 0;
-        uint8_t nFlags = 0;
-    };
+    using SPiece = XmlIndex::SPiece;
+    using SElem = XmlIndex::SElem;
     struct SCursor
     {
         int32_t nParent = 0;
         int32_t nCurrent = 0;
         int32_t nChild = 0;
     };
-
-    // Element records in chunks that never move, so that growing the index does not copy it.
-    class CElemStore
-    {
-    public:
-        void Reset()
-        {
-            m_chunks.clear();
-            m_nSize = 0;
-            push_back(SElem());
-        }
-        size_t size() const { return m_nSize; }
-        SElem& operator[](size_t i) { return m_chunks[i >> SHIFT][i & MASK]; }
-        const SElem& operator[](size_t i) const { return m_chunks[i >> SHIFT][i & MASK]; }
-        void push_back(const SElem& e)
-        {
-            if ((m_nSize >> SHIFT) >= m_chunks.size())
-                m_chunks.emplace_back(new SElem[size_t(1) << SHIFT]);
-            (*this)[m_nSize++] = e;
-        }
-
-    private:
-        static constexpr size_t SHIFT = 10;
-        static constexpr size_t MASK = (size_t(1) << SHIFT) - 1;
-        std::vector<std::unique_ptr<SElem[]>> m_chunks;
-        size_t m_nSize = 0;
-    };
-
-    void Parse(std::string strText);
-    std::string Serialize() const;
-    std::string_view View(SPiece piece) const
-    {
-        return std::string_view(m_strText).substr(piece.nOff, piece.nLen);
-    }
-    std::string_view Name(int32_t nElem) const;
-    // Appends text to the store (the parts one after the other) and returns where it is.
-    SPiece Store(std::initializer_list<std::string_view> parts);
-    bool Matches(int32_t nElem, const std::string& strName, const std::string& strAlt) const;
-    int32_t FindSibling(int32_t nFrom, const std::string& strName, const std::string& strAlt) const;
-    bool FindAttribute(int32_t nElem, std::string_view name, size_t& nValueOff, size_t& nValueLen,
-                       bool& bHasValue) const;
-    bool GetAttribute(int32_t nElem, const std::string& strName, std::string& strValue) const;
-    bool SetAttribute(int32_t nElem, const std::string& strName, const std::string& strValue);
-    std::string DecodeText(std::string_view text, bool bMarkup) const;
-    void AppendContent(int32_t nElem, std::string& strOut) const;
-    std::string ToDoc(const std::string& strAnsi) const;
-    std::string FromDoc(std::string_view text) const;
-    bool PassesThrough(std::string_view text) const;
-
-    std::string m_strText; // text store: the loaded text, then the text of every edit
-    CElemStore m_aElems;   // [0] stands for the document
-    SCursor m_cursor;
-    std::map<std::string, SCursor> m_marks;
-    uint32_t m_nDocCodePage; // code page of the text store
-    std::string m_strEncoding;
     enum class Bom
     {
         None,
         Utf8,
         Utf16Le,
         Utf16Be
-    } m_bom = Bom::None;
+    };
+
+    // Loading and saving (XmlDocFile.cpp).
+    void Parse(std::string strText);
+    std::string Serialize() const;
+
+    // Navigation and reading (XmlDoc.cpp).
+    std::string_view View(SPiece piece) const
+    {
+        return std::string_view(m_strText).substr(piece.nOff, piece.nLen);
+    }
+    std::string_view Name(int32_t nElem) const;
+    bool Matches(int32_t nElem, const std::string& strName, const std::string& strAlt) const;
+    int32_t FindSibling(int32_t nFrom, const std::string& strName, const std::string& strAlt) const;
+    bool GetAttribute(int32_t nElem, const std::string& strName, std::string& strValue) const;
+    void AppendContent(int32_t nElem, std::string& strOut) const;
+
+    // Edits (XmlDocEdit.cpp).
+    // Appends text to the store (the parts one after the other) and returns where it is. The parts
+    // must not point into the store, which the append may move.
+    SPiece Store(std::initializer_list<std::string_view> parts);
+    bool SetAttribute(int32_t nElem, const std::string& strName, const std::string& strValue);
+
+    std::string m_strText;            // text store: the loaded text, then the text of every edit
+    XmlIndex::CElemStore m_aElems;    // [0] stands for the document
+    XmlText::CDocCodePage m_codePage; // code page of the text store
+    SCursor m_cursor;
+    std::map<std::string, SCursor> m_marks;
+    std::string m_strEncoding;
+    Bom m_bom = Bom::None;
     bool m_bWellFormed = false;
-    SPiece m_crlf;
+    SPiece m_crlf; // one CR LF in the store, shared by the pieces that need it
     uint64_t m_nEdits = 0;
-    // Whether ASCII text is the same in the document and the ANSI code page (as of m_nAnsi).
-    mutable uint32_t m_nAnsi = 0;
-    mutable bool m_bAsciiSame = false;
 };

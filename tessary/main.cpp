@@ -16,9 +16,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <string>
+#include <system_error>
 
 namespace {
 
@@ -36,6 +38,21 @@ struct FileCloser
     }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Whether strDest could be opened for writing where it is, as the image is written in place of it:
+// a regular file this process may write, or a name not taken yet. A folder, a device, a pipe or a
+// write-protected file cannot; the rename would replace them instead.
+bool CanOpenForWriting(const std::string& strDest)
+{
+    std::error_code ec;
+    const std::filesystem::file_status st = std::filesystem::status(strDest, ec);
+    if (st.type() == std::filesystem::file_type::not_found)
+        return true;
+    if (!std::filesystem::is_regular_file(st))
+        return false;
+    // Opening for update asks for write permission without changing the file.
+    return FilePtr(std::fopen(strDest.c_str(), "r+b")) != nullptr;
+}
 
 // Creates a new temporary file beside strDest that no other file has the name of.
 FilePtr CreateTempBeside(const std::string& strDest, std::string& strTemp)
@@ -79,7 +96,8 @@ int main(int argc, char** argv)
     if (!from)
         return Fail("open From file failer! fun:%s,line:%d\n", 110, strTemp, temp);
 
-    temp = CreateTempBeside(strTo, strTemp);
+    if (CanOpenForWriting(strTo))
+        temp = CreateTempBeside(strTo, strTemp);
     if (!temp)
         return Fail("open To file failer! fun:%s,line:%d\n", 116, strTemp, temp);
 

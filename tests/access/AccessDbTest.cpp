@@ -263,11 +263,25 @@ TEST_F(AccessDb, MissingFileAndUnwritableTarget)
     EXPECT_FALSE(in.LoadDb(m_dir.Path(), &db)); // a folder is no database file
     EXPECT_EQ(GetLastErrorMsg(), "Open file failed!");
 
+    // Every target that cannot be opened for writing is the exporter's own "Open file failed!",
+    // and nothing is written anywhere.
     db.GetSatList().Add(std::make_unique<CSatNode>());
-    CAccessDbOut out;
-    ClearLastError();
-    EXPECT_FALSE(out.SaveDb(m_dir.File("no/such/folder/x.db"), &db));
-    EXPECT_EQ(GetLastErrorMsg(), "Open file failed!");
+    ::mkdir(m_dir.File("folder.db").c_str(), 0755);
+    ::mkfifo(m_dir.File("pipe.db").c_str(), 0644);
+    WriteText(m_dir.File("locked.db"), "locked");
+    ::chmod(m_dir.File("locked.db").c_str(), 0444);
+    std::vector<std::string> targets = {"no/such/folder/x.db", "folder.db", "pipe.db", "folder.db/"};
+    if (::geteuid() != 0) // the superuser may write any file
+        targets.push_back("locked.db");
+    for (const std::string& target : targets) {
+        SCOPED_TRACE(target);
+        CAccessDbOut out;
+        ClearLastError();
+        EXPECT_FALSE(out.SaveDb(m_dir.File(target), &db));
+        EXPECT_EQ(GetLastErrorMsg(), "Open file failed!");
+    }
+    EXPECT_EQ(ReadText(m_dir.File("locked.db")), "locked");
+    EXPECT_EQ(std::system(("test $(ls -A '" + m_dir.Path() + "' | wc -l) -eq 3").c_str()), 0);
 }
 
 // A failed save leaves an existing file as it was and no temporary file behind.
@@ -284,7 +298,7 @@ TEST_F(AccessDb, FailedSaveKeepsTheExistingFile)
     EXPECT_EQ(ReadText(target), "old contents");
     EXPECT_EQ(static_cast<const CSatNode*>(db.GetSatList().Find(0))->GetRecord()->Get(SatField::TpCount), 0u);
 
-    // Saving over a target that is a folder fails at the rename and leaves nothing behind.
+    // Saving over a target that is a folder fails and leaves nothing behind.
     const std::string folder = m_dir.File("folder.db");
     ::mkdir(folder.c_str(), 0755);
     WriteText(folder + "/inside", "x");

@@ -3,6 +3,7 @@
 #include "tests/cli/CliRun.h"
 
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 
@@ -103,6 +104,10 @@ TEST_F(Cli, FailuresUseTheFrameCaptions)
     r = Run({"convert", "s.db", "missing-folder/out.db"});
     EXPECT_EQ(r.nExit, 1);
     EXPECT_EQ(r.strErr, "Save Error: Open file failed!\n");
+    ::mkdir(m_dir.File("dir.db").c_str(), 0755);
+    r = Run({"convert", "s.db", "dir.db"});
+    EXPECT_EQ(r.nExit, 1);
+    EXPECT_EQ(r.strErr, "Save Error: Open file failed!\n");
 
     r = Run({"info", "nothere.db"});
     EXPECT_EQ(r.nExit, 1);
@@ -142,6 +147,10 @@ TEST_F(Cli, UsageErrors)
     EXPECT_EQ(h.nExit, 0);
     EXPECT_TRUE(Contains(h.strOut, "ravelin-cli convert INPUT OUTPUT"));
     EXPECT_EQ(Run({"info", "--help"}).nExit, 0);
+    // The version is the project's, from its CMake project() line.
+    CliResult v = Run({"--version"});
+    EXPECT_EQ(v.nExit, 0);
+    EXPECT_EQ(v.strOut, "ravelin-cli " RAVELIN_PROJECT_VERSION "\n");
 }
 
 TEST_F(Cli, CodePageComesFromTheLocale)

@@ -190,6 +190,13 @@ private slots:
         QVERIFY(m_pPrompt->Only().startsWith(QStringLiteral("Save Error|")));
         QVERIFY(m_pPrompt->Only() != QStringLiteral("Save Error|Unknown Error!"));
         QCOMPARE(m_pFrame->GetDb()->GetSatList().GetCount(), 2);
+        m_pPrompt->Reset();
+
+        // A folder in the way: the exporter's own message.
+        QVERIFY(QDir().mkpath(Path("dir.db")));
+        m_pPrompt->files = {Path("dir.db")};
+        Trigger("actionSaveAsDb");
+        QCOMPARE(m_pPrompt->Only(), QStringLiteral("Save Error|Open file failed!"));
     }
 
     void SaveProposesTheNameOfItsExtension()

@@ -188,3 +188,38 @@ TEST(CodePageTest, LongTextsConvertInPieces)
               "a?",
               ja.substr(0, 4));
 }
+
+TEST(CodePageTest, StrictConversionsFailOnWhatEitherSideLacks)
+{
+    struct
+    {
+        uint32_t nFrom, nTo;
+        std::string text;
+        bool bConverts;
+        std::string expected;
+    } cases[] = {
+        {1252, CP_UTF8, "caf\xE9", true, "caf\xC3\xA9"},
+        {CP_UTF8, 1252, "\xE2\x82\xAC", true, "\x80"},
+        {CP_UTF8, CP_UTF16LE, "A\xC3\xA9", true, std::string("A\0\xE9\0", 4)},
+        {CP_UTF8, 50220, "\xE5\xAE\x8B", true, "\x1B$BAW\x1B(B"}, // the shift state is closed at the end
+        {1252, CP_UTF8, "Bad\x81", false, ""},                    // 0x81 is not defined in 1252
+        {CP_UTF8, 1252, "\xE5\xAE\x8B", false, ""},               // U+5B8B is not in 1252
+        {CP_UTF8, 936, "a\xE5\xAE", false, ""},                   // a truncated sequence
+    };
+    for (const auto& c : cases) {
+        CStrictConverter conv(c.nFrom, c.nTo);
+        ASSERT_TRUE(conv.IsOpen()) << c.nFrom << " " << c.nTo;
+        std::string out;
+        EXPECT_EQ(c.bConverts, conv.Convert(c.text, out)) << c.text;
+        if (c.bConverts) {
+            EXPECT_EQ(c.expected, out) << c.text;
+        }
+        // The converter starts afresh for every text, also after a failure.
+        EXPECT_TRUE(conv.Convert("", out));
+        EXPECT_EQ("", out);
+    }
+    CStrictConverter unknown(99999, CP_UTF8);
+    std::string out;
+    EXPECT_FALSE(unknown.IsOpen());
+    EXPECT_FALSE(unknown.Convert("abc", out));
+}

@@ -111,19 +111,27 @@ TEST_F(Tessary, FailuresExitWithOneAndLeaveTheDestinationAlone)
     EXPECT_EQ(r.strOut, Lines("missing.bin", "keep.bin") + "open From file failer! fun:main,line:110\n");
     EXPECT_EQ(ReadText(m_dir.File("keep.bin")), "precious");
 
+    // Destinations that cannot be opened for writing: a missing folder, a folder, a pipe, and a
+    // write-protected file (unless run by the superuser, who may write it). Each is left as it was.
     WriteBytes(m_dir.File("fw.bin"), Pattern(IMAGE, 5));
-    r = Run({"fw.bin", "no/such/dir/out.bin"});
-    EXPECT_EQ(r.nExit, 1);
-    EXPECT_EQ(r.strOut, Lines("fw.bin", "no/such/dir/out.bin") + "open To file failer! fun:main,line:116\n");
-
-    // A destination that cannot be replaced (a folder) is a write error; the folder is untouched.
     ::mkdir(m_dir.File("adir").c_str(), 0755);
     WriteText(m_dir.File("adir/x"), "x");
-    r = Run({"fw.bin", "adir"});
-    EXPECT_EQ(r.nExit, 1);
-    EXPECT_EQ(r.strOut, Lines("fw.bin", "adir") + "file write error! fun:main,line:156\n");
+    ::mkfifo(m_dir.File("apipe").c_str(), 0644);
+    WriteText(m_dir.File("locked.bin"), "locked");
+    ::chmod(m_dir.File("locked.bin").c_str(), 0444);
+    std::vector<std::string> dests = {"no/such/dir/out.bin", "adir", "adir/", "apipe"};
+    if (::geteuid() != 0)
+        dests.push_back("locked.bin");
+    for (const std::string& dest : dests) {
+        r = Run({"fw.bin", dest});
+        EXPECT_EQ(r.nExit, 1) << dest;
+        EXPECT_EQ(r.strOut, Lines("fw.bin", dest) + "open To file failer! fun:main,line:116\n");
+    }
     EXPECT_EQ(ReadText(m_dir.File("adir/x")), "x");
-    EXPECT_EQ(std::system(("test $(ls '" + m_dir.Path() + "' | wc -l) -eq 4").c_str()), 0)
+    EXPECT_EQ(ReadText(m_dir.File("locked.bin")), "locked");
+    struct stat st;
+    EXPECT_TRUE(::stat(m_dir.File("apipe").c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+    EXPECT_EQ(std::system(("test $(ls '" + m_dir.Path() + "' | wc -l) -eq 6").c_str()), 0)
         << "no temporary file may stay behind";
 }
 
