@@ -64,6 +64,12 @@ bool CNodeList::FindPos(int32_t nId, POSITION& pos) const
     return true;
 }
 
+int32_t CNodeList::IssueId(CNode& node)
+{
+    node.m_nId = ++m_nLastId;
+    return node.m_nId;
+}
+
 CNode* CNodeList::Find(int32_t nId) const
 {
     POSITION pos;
@@ -165,6 +171,26 @@ bool CNodeList::Move(int32_t nSourceId, int32_t nTargetId)
     if (it != m_index.end() && it->second.nCount > 1)
         m_bIndexDirty = true;
     return true;
+}
+
+std::vector<CRemovedNode> CNodeList::TakeAt(const std::vector<int32_t>& indexes)
+{
+    std::vector<CRemovedNode> taken;
+    taken.reserve(indexes.size());
+    auto next = indexes.begin();
+    int32_t nIndex = 0;
+    for (POSITION pos = m_nodes.begin(); pos != m_nodes.end() && next != indexes.end(); ++nIndex) {
+        while (next != indexes.end() && *next < nIndex)
+            ++next; // repeated or out-of-order entries
+        if (next == indexes.end() || *next != nIndex) {
+            ++pos;
+            continue;
+        }
+        ++next;
+        taken.push_back(CRemovedNode{nIndex, nullptr});
+        taken.back().pNode = Unlink(pos);
+    }
+    return taken;
 }
 
 void CNodeList::PutBack(std::vector<CRemovedNode> nodes)

@@ -100,10 +100,17 @@ public:
     // Deletes every node and resets the id counter, so the next Add gives 0.
     void Clear();
 
+    // Gives a node that is not in any list the next id, as Add would, without adding it: the counter
+    // moves on and the node is put in later with PutBack. Returns the id.
+    int32_t IssueId(CNode& node);
+
     // Takes every node for which pred(const CNode&) is true out of the list, in one walk, and
     // hands them to the caller in list order with their former positions. Ids, parents and the id
     // counter are untouched; the other nodes keep their order.
     template <class TPred> std::vector<CRemovedNode> TakeIf(TPred pred);
+    // Takes the nodes at the given positions (ascending; positions past the end are ignored) out of
+    // the list in one walk, as TakeIf does.
+    std::vector<CRemovedNode> TakeAt(const std::vector<int32_t>& indexes);
     // Puts nodes back so that each stands at its nIndex afterwards, as when they were taken out of
     // this list (unsorted input is sorted first; an index past the end appends). Ids and the id
     // counter are untouched. One walk over the list.

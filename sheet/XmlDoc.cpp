@@ -109,8 +109,20 @@ bool CXmlDoc::ReturnToMark(const std::string& strLabel)
     auto it = m_marks.find(strLabel);
     if (it == m_marks.end())
         return false;
-    m_cursor = it->second;
+    // The three positions are a chain (child under current under parent), so the deepest one
+    // decides whether the mark still lies in the document.
+    const SCursor& mark = it->second;
+    if (!InDocument(mark.nChild ? mark.nChild : mark.nCurrent ? mark.nCurrent : mark.nParent))
+        return false;
+    m_cursor = mark;
     return true;
+}
+
+bool CXmlDoc::InDocument(int32_t nElem) const
+{
+    while (nElem > 0)
+        nElem = m_aElems[nElem].nParent;
+    return nElem == 0;
 }
 
 // ---- reading -----------------------------------------------------------------------------------

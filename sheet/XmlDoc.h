@@ -80,6 +80,9 @@ public:
     bool SetChildAttribute(const std::string& strName, int32_t nValue);
 
     bool MarkPosition(const std::string& strLabel = std::string());
+    // Restores the cursor saved under strLabel. False, and the cursor stays, when there is none or
+    // when SetChildText has since cut the marked place out of the document: edits there would
+    // report success and never be saved.
     bool ReturnToMark(const std::string& strLabel = std::string());
 
     // Element handles of the cursor, for callers that remember a place and come back to it.
@@ -117,6 +120,9 @@ private:
     std::string_view Name(int32_t nElem) const;
     bool Matches(int32_t nElem, const std::string& strName, const std::string& strAlt) const;
     int32_t FindSibling(int32_t nFrom, const std::string& strName, const std::string& strAlt) const;
+    // Whether nElem (or 0, the document) is still in the document: the elements under content that
+    // SetChildText replaced keep their records, but the chain of parents ends at -1.
+    bool InDocument(int32_t nElem) const;
     bool GetAttribute(int32_t nElem, const std::string& strName, std::string& strValue) const;
     void AppendContent(int32_t nElem, std::string& strOut) const;
 

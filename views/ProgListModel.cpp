@@ -1,5 +1,6 @@
 #include "views/ProgListModel.h"
 
+#include "db/Columns.h"
 #include "db/ProgDb.h"
 #include "platform/CodePage.h"
 
@@ -8,110 +9,7 @@
 #include <QPalette>
 
 #include <algorithm>
-#include <type_traits>
 #include <unordered_map>
-
-namespace {
-
-// One column of the list: its heading and what its cells show. Record fields are named by the
-// record's field descriptors, so the columns, the dump and the spreadsheet read the same bits.
-struct SListColumn
-{
-    enum Source
-    {
-        ID,       // the node's own id
-        PARENT,   // the node's parent id
-        NAME,     // the record's name, decoded from the code page
-        FIELD,    // a packed field as an unsigned decimal number
-        LNB_FREQ, // a LocalFre index shown as its frequency in MHz
-    };
-    const char* pszHeading;
-    Source nSource;
-    const FieldDesc* pField;
-};
-
-const SListColumn g_satColumns[] = {
-    {"SatID", SListColumn::ID, nullptr},
-    {"Name", SListColumn::NAME, nullptr},
-    {"Longitude", SListColumn::FIELD, &SatField::Longitude},
-    {"LocalFre1", SListColumn::LNB_FREQ, &SatField::LocalFre1},
-    {"LocalFre2", SListColumn::LNB_FREQ, &SatField::LocalFre2},
-    {"12V", SListColumn::FIELD, &SatField::V12},
-    {"22K", SListColumn::FIELD, &SatField::K22},
-    {"DiSEqC", SListColumn::FIELD, &SatField::DiSEqC},
-    {"DiSEqC12", SListColumn::FIELD, &SatField::DiSEqC12},
-    {"Direction", SListColumn::FIELD, &SatField::Direction},
-    {"LnbTpype", SListColumn::FIELD, &SatField::LnbType},
-    {"DisEqC Motor", SListColumn::FIELD, &SatField::DisEqCMotor},
-    {"TunerSel", SListColumn::FIELD, &SatField::TunerSel},
-};
-const SListColumn g_tpColumns[] = {
-    {"TpID", SListColumn::ID, nullptr},
-    {"SatID", SListColumn::PARENT, nullptr},
-    {"Frequency", SListColumn::FIELD, &TpField::Frequency},
-    {"SymbolRate", SListColumn::FIELD, &TpField::SymbolRate},
-    {"Polar", SListColumn::FIELD, &TpField::Polar},
-};
-const SListColumn g_progColumns[] = {
-    {"ProgID", SListColumn::ID, nullptr},
-    {"TpID", SListColumn::PARENT, nullptr},
-    {"ProgName", SListColumn::NAME, nullptr},
-    {"VPID", SListColumn::FIELD, &ProgField::VPID},
-    {"APID", SListColumn::FIELD, &ProgField::APID},
-    {"PCRPID", SListColumn::FIELD, &ProgField::PCRPID},
-    {"Scramble", SListColumn::FIELD, &ProgField::Scramble},
-    {"Hide", SListColumn::FIELD, &ProgField::Hide},
-    {"Track", SListColumn::FIELD, &ProgField::Track},
-    {"ServiceId", SListColumn::FIELD, &ProgField::ServiceId},
-    {"PmtPid", SListColumn::FIELD, &ProgField::PmtPid},
-    {"AvType", SListColumn::FIELD, &ProgField::AvType},
-    {"Lock", SListColumn::FIELD, &ProgField::Lock},
-    {"Skip", SListColumn::FIELD, &ProgField::Skip},
-    {"FavType", SListColumn::FIELD, &ProgField::FavType},
-    {"TunerSel", SListColumn::FIELD, &ProgField::TunerSel},
-};
-
-constexpr int SAT_COLUMNS = sizeof(g_satColumns) / sizeof(g_satColumns[0]);
-constexpr int TP_COLUMNS = sizeof(g_tpColumns) / sizeof(g_tpColumns[0]);
-constexpr int PROG_COLUMNS = sizeof(g_progColumns) / sizeof(g_progColumns[0]);
-static_assert(SAT_COLUMNS == 13 && TP_COLUMNS == 5 && PROG_COLUMNS == 16, "column counts");
-
-const SListColumn* ColumnsOf(int nColumns)
-{
-    switch (nColumns) {
-    case CProgListModel::COLUMNS_SAT:
-        return g_satColumns;
-    case CProgListModel::COLUMNS_TP:
-        return g_tpColumns;
-    case CProgListModel::COLUMNS_PROG:
-        return g_progColumns;
-    default:
-        return nullptr;
-    }
-}
-
-template <class TNode> QString Cell(const TNode& node, const SListColumn& col)
-{
-    const auto& r = *node.GetRecord();
-    switch (col.nSource) {
-    case SListColumn::ID:
-        return QString::number(node.GetId());
-    case SListColumn::PARENT:
-        return QString::number(node.GetParentId());
-    case SListColumn::FIELD:
-        return QString::number(r.Get(*col.pField));
-    case SListColumn::LNB_FREQ:
-        return QString::number(LnbIndexToFreq(r.Get(*col.pField)));
-    case SListColumn::NAME:
-        break;
-    }
-    if constexpr (std::is_same_v<TNode, CTpNode>)
-        return QString();
-    else
-        return DecodeName(r.GetName());
-}
-
-} // namespace
 
 QString DecodeName(const std::string& strBytes)
 {
@@ -125,38 +23,20 @@ CProgListModel::CProgListModel(QObject* pParent) : QAbstractTableModel(pParent) 
 
 int CProgListModel::ColumnCount(int nColumns)
 {
-    switch (nColumns) {
-    case COLUMNS_SAT:
-        return SAT_COLUMNS;
-    case COLUMNS_TP:
-        return TP_COLUMNS;
-    case COLUMNS_PROG:
-        return PROG_COLUMNS;
-    default:
-        return 0;
-    }
+    return GetColumnCount(nColumns);
 }
 
 const char* CProgListModel::Heading(int nColumns, int nColumn)
 {
-    if (nColumn < 0 || nColumn >= ColumnCount(nColumns))
-        return "";
-    return ColumnsOf(nColumns)[nColumn].pszHeading;
+    const CColumn* pCol = GetColumn(nColumns, nColumn);
+    return pCol ? pCol->pszHeading : "";
 }
 
 QString CProgListModel::RecordCellText(int nColumns, const CNode* pNode, int nColumn)
 {
-    if (!pNode || nColumn < 0 || nColumn >= ColumnCount(nColumns))
+    if (!pNode || pNode->GetType() != nColumns)
         return QString();
-    const SListColumn& col = ColumnsOf(nColumns)[nColumn];
-    switch (nColumns) {
-    case COLUMNS_SAT:
-        return Cell(static_cast<const CSatNode&>(*pNode), col);
-    case COLUMNS_TP:
-        return Cell(static_cast<const CTpNode&>(*pNode), col);
-    default:
-        return Cell(static_cast<const CProgNode&>(*pNode), col);
-    }
+    return QString::fromStdString(GetCellText(*pNode, nColumn));
 }
 
 const CNodeList* CProgListModel::ShownList() const

@@ -4,6 +4,8 @@
 
 #include "tests/TestUtil.h"
 
+#include <functional>
+
 namespace {
 
 class CAnsiScope
@@ -319,6 +321,87 @@ TEST_F(XmlDocTest, SetChildTextReplacesContent)
     ASSERT_TRUE(m_doc.NextChild("e"));
     ASSERT_TRUE(m_doc.SetChildText("e"));
     EXPECT_EQ("<a><d t=\"1\">n&amp;w</d><e>e</e></a>", m_doc.SaveBytes());
+}
+
+TEST_F(XmlDocTest, MarkInsideReplacedContentIsRefused)
+{
+    // Marks taken inside X; then X's content is replaced, which cuts Y and Z out of the document.
+    // A mark that points into them must not come back: an edit there would report success and
+    // never be saved. The cursor then stays where it is, and every edit that succeeds is saved.
+    struct SMark
+    {
+        const char* pszName;
+        std::function<void(CXmlDoc&)> go;
+        bool bLive;
+    };
+    const SMark marks[] = {
+        {"child position cut out", [](CXmlDoc& d) { d.NextChild("X") && d.EnterChild() && d.NextChild("Y"); },
+         false},
+        {"current element cut out",
+         [](CXmlDoc& d) {
+             d.NextChild("X") && d.EnterChild() && d.NextChild("Y") && d.EnterChild() && d.NextChild("Z");
+         },
+         false},
+        {"parent position cut out",
+         [](CXmlDoc& d) {
+             d.NextChild("X") && d.EnterChild() && d.NextChild("Y") && d.EnterChild() && d.EnterChild();
+         },
+         false},
+        {"replaced element itself", [](CXmlDoc& d) { d.NextChild("X"); }, true},
+        {"inside the replaced element", [](CXmlDoc& d) { d.NextChild("X") && d.EnterChild(); }, true},
+    };
+    struct SEdit
+    {
+        const char* pszName;
+        std::function<bool(CXmlDoc&)> edit;
+        const char* pszSaved; // what a successful edit leaves in the text
+    };
+    const SEdit edits[] = {
+        {"AppendChild", [](CXmlDoc& d) { return d.AppendChild("N"); }, "<N/>"},
+        {"AppendChild with text", [](CXmlDoc& d) { return d.AppendChild("N", "n"); }, "<N>n</N>"},
+        {"SetChildText", [](CXmlDoc& d) { return d.SetChildText("n"); }, ">n</"},
+        {"SetChildAttribute", [](CXmlDoc& d) { return d.SetChildAttribute("k", 7); }, " k=\"7\""},
+        {"SetCurrentAttribute", [](CXmlDoc& d) { return d.SetCurrentAttribute("k", "v"); }, " k=\"v\""},
+        {"NextChild, AppendChild", [](CXmlDoc& d) { return d.NextChild() && d.AppendChild("N"); }, "<N/>"},
+        {"NextElement, SetCurrentAttribute",
+         [](CXmlDoc& d) { return d.NextElement() && d.SetCurrentAttribute("k", "v"); }, " k=\"v\""},
+        {"EnterChild, AppendChild", [](CXmlDoc& d) { return d.EnterChild() && d.AppendChild("N"); }, "<N/>"},
+    };
+    for (const SMark& mark : marks) {
+        for (const SEdit& edit : edits) {
+            SCOPED_TRACE(std::string(mark.pszName) + " / " + edit.pszName);
+            ASSERT_TRUE(m_doc.LoadBytes("<R><X a=\"1\">x<Y><Z/></Y></X><V/></R>"));
+            mark.go(m_doc);
+            ASSERT_TRUE(m_doc.MarkPosition());
+            m_doc.Rewind();
+            ASSERT_TRUE(m_doc.NextChild("X"));
+            ASSERT_TRUE(m_doc.SetChildText("t"));
+            const int32_t cur = m_doc.CurrentElement(), child = m_doc.ChildElement();
+            const std::string before = m_doc.SaveBytes();
+            ASSERT_EQ("<R><X a=\"1\">t</X><V/></R>", before);
+
+            EXPECT_EQ(mark.bLive, m_doc.ReturnToMark());
+            if (!mark.bLive) {
+                EXPECT_EQ(cur, m_doc.CurrentElement());
+                EXPECT_EQ(child, m_doc.ChildElement());
+            }
+            EXPECT_EQ(before, m_doc.SaveBytes());
+            if (edit.edit(m_doc))
+                EXPECT_NE(std::string::npos, m_doc.SaveBytes().find(edit.pszSaved)) << m_doc.SaveBytes();
+            else
+                EXPECT_EQ(before, m_doc.SaveBytes());
+        }
+    }
+
+    // A remembered handle of an element that was cut out cannot be made the child position again.
+    ASSERT_TRUE(m_doc.LoadBytes("<R><X><Y/></X></R>"));
+    ASSERT_TRUE(m_doc.NextChild("X") && m_doc.EnterChild() && m_doc.NextChild("Y"));
+    const int32_t y = m_doc.ChildElement();
+    m_doc.Rewind();
+    ASSERT_TRUE(m_doc.NextChild("X") && m_doc.SetChildText("t") && m_doc.EnterChild());
+    EXPECT_FALSE(m_doc.SetChildElement(y));
+    EXPECT_TRUE(m_doc.AppendChild("N"));
+    EXPECT_EQ("<R><X>t<N/>\r\n</X></R>", m_doc.SaveBytes());
 }
 
 TEST_F(XmlDocTest, SaveFileWritesTheFile)
