@@ -91,13 +91,13 @@ uint64_t SameServiceKey(int32_t nTpId, const ProgRecord& rec)
     return (uint64_t(static_cast<uint32_t>(nTpId)) << 32) | rec.Get(ProgField::ServiceId);
 }
 
-void CheckSatellites(const CProgDb& db, Plan& plan, std::unordered_set<int32_t>& satIds)
+// Number of transponders by parent id: the groups a .db file's writer makes for each satellite.
+using TpCounts = std::unordered_map<int32_t, int64_t>;
+
+void CheckSatellites(const CProgDb& db, const TpCounts& tpsOf, Plan& plan,
+                     std::unordered_set<int32_t>& satIds)
 {
     const CNodeList& sats = db.GetSatList();
-    // Transponders per satellite id, as a .db file's writer groups them.
-    std::unordered_map<int32_t, int32_t> tpsOf;
-    for (const CNode* pTp : db.GetTpList())
-        ++tpsOf[pTp->GetParentId()];
 
     int32_t nIndex = 0;
     for (const CNode* pNode : sats) {
@@ -128,11 +128,8 @@ void CheckSatellites(const CProgDb& db, Plan& plan, std::unordered_set<int32_t>&
 
 // The transponder record a .db file would hold at position MAX_LINK, past the last it can address:
 // the file holds, for each satellite in list order, the transponders with its id in list order.
-void CheckTpRecordCount(const CProgDb& db, Plan& plan)
+void CheckTpRecordCount(const CProgDb& db, const TpCounts& tpsOf, Plan& plan)
 {
-    std::unordered_map<int32_t, int64_t> tpsOf;
-    for (const CNode* pTp : db.GetTpList())
-        ++tpsOf[pTp->GetParentId()];
     int64_t nTotal = 0;
     for (const CNode* pSat : db.GetSatList()) {
         auto it = tpsOf.find(pSat->GetId());
@@ -166,8 +163,11 @@ void CheckTpRecordCount(const CProgDb& db, Plan& plan)
 Plan MakePlan(const CProgDb& db)
 {
     Plan plan;
+    TpCounts tpsOf;
+    for (const CNode* pTp : db.GetTpList())
+        ++tpsOf[pTp->GetParentId()];
     std::unordered_set<int32_t> satIds;
-    CheckSatellites(db, plan, satIds);
+    CheckSatellites(db, tpsOf, plan, satIds);
 
     // Transponders: whose satellite is missing, and which repeat an earlier one of their satellite.
     const size_t nTps = static_cast<size_t>(db.GetTpList().GetCount());
@@ -259,7 +259,7 @@ Plan MakePlan(const CProgDb& db)
                                   " and remove it");
         }
     }
-    CheckTpRecordCount(db, plan);
+    CheckTpRecordCount(db, tpsOf, plan);
 
     for (size_t k = 0; k < nProgs; ++k) {
         const CNode* pNode = plan.progs[k];
