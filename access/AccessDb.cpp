@@ -211,8 +211,13 @@ bool CAccessDbOut::SaveDb(const std::string& strPath, CProgDb* pDb)
 
 bool WriteImageFile(const std::string& strPath, const std::vector<uint8_t>& image)
 {
+    return WriteImageFile(strPath, image.data(), image.size());
+}
+
+bool WriteImageFile(const std::string& strPath, const void* pData, size_t nSize)
+{
     std::string strError;
-    switch (WriteFileAtomic(strPath, image.data(), image.size(), strError)) {
+    switch (WriteFileAtomic(strPath, pData, nSize, strError)) {
     case WriteResult::Ok:
         return true;
     case WriteResult::CreateFailed:

@@ -73,3 +73,5 @@ private:
 // "Open file failed!" (strPath cannot be opened for writing: a folder, a missing folder, a file
 // without write permission) or "Write file failed! <reason>", and leaves an existing file unchanged.
 bool WriteImageFile(const std::string& strPath, const std::vector<uint8_t>& image);
+// The same for nSize bytes at pData.
+bool WriteImageFile(const std::string& strPath, const void* pData, size_t nSize);

@@ -22,5 +22,7 @@ nlohmann::ordered_json DbToJson(const CProgDb& db, uint32_t nCodePage);
 
 // The text of DbToJson: one-space indentation, one key per line, a final newline. Names that are not
 // UTF-8 after decoding (only possible when the code page is UTF-8 itself) are written with U+FFFD in
-// place of each bad sequence, so the text is always valid JSON. Never fails.
+// place of each bad sequence, so the text is always valid JSON. Written directly, character for
+// character what DbToJson(...).dump(1, ' ', false, replace) gives, at a fraction of its time and
+// memory. This is the text of ravelin-cli dump and of a saved .json file. Never fails.
 std::string DumpJson(const CProgDb& db, uint32_t nCodePage);

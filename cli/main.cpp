@@ -1,5 +1,5 @@
 // ravelin-cli: the scripting face of the editor. Loads a channel database with one importer and
-// writes it with one exporter, prints it, or writes the built-in sample.
+// writes it with one exporter, prints it, checks (and fixes) it, or writes the built-in sample.
 
 #include "access/AccessDftDb.h"
 #include "access/AccessDummy.h"
@@ -7,6 +7,7 @@
 #include "access/LastError.h"
 #include "access/MessageSink.h"
 #include "access/UserDbAddr.h"
+#include "db/Check.h"
 #include "db/ProgDb.h"
 #include "formats/Formats.h"
 #include "platform/Backup.h"
@@ -27,11 +28,16 @@ namespace {
 const int EXIT_OK = 0;
 const int EXIT_FAILED = 1;
 const int EXIT_USAGE = 2;
+const int EXIT_PROBLEMS = 3; // check: problems remain
 
 const char* USAGE = "Usage:\n"
                     "  ravelin-cli info INPUT [--from FMT]\n"
                     "  ravelin-cli dump INPUT [--from FMT]\n"
                     "  ravelin-cli convert INPUT OUTPUT [--from FMT] [--to FMT] [--backup]\n"
+                    "  ravelin-cli check INPUT [--fix OUTPUT] [--from FMT] [--to FMT]\n"
+                    "                  list what is wrong with INPUT, one line per problem; with --fix,\n"
+                    "                  fix what can be fixed and write the result to OUTPUT. Exit status\n"
+                    "                  0: no problem (left), 3: problems remain, 1: load or save failed\n"
                     "  ravelin-cli sample OUTPUT [--to FMT] [--backup]\n"
                     "  ravelin-cli merge INPUT FIRMWARE [--from FMT] [--addr HEX] [--backup]\n"
                     "                  write INPUT as the default channel list of the image FIRMWARE\n"
@@ -40,6 +46,7 @@ const char* USAGE = "Usage:\n"
                     "Options (anywhere after the command):\n"
                     "  --from FMT      format of INPUT (default: from its extension)\n"
                     "  --to FMT        format of OUTPUT (default: from its extension)\n"
+                    "  --fix OUTPUT    check: where the fixed database goes\n"
                     "  --addr HEX      where the user database of a firmware image lies (bin20, bin25):\n"
                     "                  hexadecimal, e.g. 110000 or 0x120000; auto (the default) searches\n"
                     "                  layout 2.0 from the start and reads nothing of layout 2.5\n"
@@ -182,9 +189,9 @@ int Save(const Args& args, const FileFormat* pFormat, const std::string& strPath
 
 bool ParseArgs(int argc, char** argv, Args& args, int& nExit)
 {
-    static const std::map<std::string, bool> known = {{"--from", true},     {"--to", true},
-                                                      {"--codepage", true}, {"--addr", true},
-                                                      {"--help", false},    {"--backup", false}};
+    static const std::map<std::string, bool> known = {
+        {"--from", true}, {"--to", true},    {"--codepage", true}, {"--addr", true},
+        {"--fix", true},  {"--help", false}, {"--backup", false}};
     for (int i = 2; i < argc; ++i) {
         std::string a = argv[i];
         if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
@@ -263,6 +270,40 @@ bool ApplyAddr(const Args& args, CliContext& ctx, int& nExit)
     return false;
 }
 
+// check INPUT [--fix OUTPUT]: one line per finding, then "N problems found" (with --fix, "N problems
+// found, M fixed", M counting the findings the fixed database no longer has).
+int Check(const Args& args, CliContext& ctx, CProgDb& db)
+{
+    if (args.positional.size() != 1)
+        return UsageError("check takes one INPUT");
+    int nExit = EXIT_OK;
+    auto itFix = args.options.find("--fix");
+    const FileFormat* pOut = nullptr;
+    if (itFix != args.options.end()) {
+        if (itFix->second.empty())
+            return UsageError("--fix needs an OUTPUT");
+        if (!(pOut = ResolveFormat(args, "--to", itFix->second, false, nExit)))
+            return nExit;
+    }
+    if ((nExit = Load(args, args.positional[0], ctx, db)) != EXIT_OK)
+        return nExit;
+    const std::vector<CCheckFinding> findings = CheckDb(db);
+    for (const CCheckFinding& finding : findings)
+        std::cout << FindingLine(finding) << "\n";
+    if (!pOut) {
+        std::cout << findings.size() << " problems found\n";
+        return findings.empty() ? EXIT_OK : EXIT_PROBLEMS;
+    }
+    FixDb(db);
+    const size_t nLeft = CheckDb(db).size();
+    if ((nExit = Save(args, pOut, itFix->second, db)) != EXIT_OK) {
+        std::cout << findings.size() << " problems found\n";
+        return nExit;
+    }
+    std::cout << findings.size() << " problems found, " << findings.size() - nLeft << " fixed\n";
+    return nLeft == 0 ? EXIT_OK : EXIT_PROBLEMS;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -297,6 +338,10 @@ int main(int argc, char** argv)
     CProgDb db;
     const std::string& cmd = args.strCommand;
     const size_t nPos = args.positional.size();
+    if (cmd == "check")
+        return Check(args, ctx, db);
+    if (args.options.count("--fix"))
+        return UsageError("--fix belongs to check");
 
     if (cmd == "info" || cmd == "dump") {
         if (nPos != 1)

@@ -1,6 +1,7 @@
 #include "formats/Formats.h"
 
 #include "access/AccessDb.h"
+#include "access/AccessJson.h"
 #include "access/AccessUserDb.h"
 #include "access/AccessUserDb25.h"
 #include "sheet/AccessExcel.h"
@@ -67,6 +68,11 @@ const std::vector<FileFormat>& GetFormats()
              return std::make_unique<CAccessExcelIn>(ctx.sink);
          },
          []() -> std::unique_ptr<CAccessOut> { return std::make_unique<CAccessExcelOut>(); }},
+        {"json",
+         {".json"},
+         "JSON File(*.json);;All Files (*.*)",
+         [](const ImportContext&) -> std::unique_ptr<CAccessIn> { return std::make_unique<CAccessJsonIn>(); },
+         []() -> std::unique_ptr<CAccessOut> { return std::make_unique<CAccessJsonOut>(); }},
     };
     return formats;
 }

@@ -108,6 +108,8 @@ TEST(JsonDump, EveryRecordAndNameByteSurvivesInEveryCodePage)
         Json doc;
         ASSERT_NO_THROW(doc = Json::parse(text));
         EXPECT_EQ(doc.dump(1) + "\n", text) << "one-space indentation, keys in the order written";
+        EXPECT_EQ(text, DbToJson(db, nCodePage).dump(1, ' ', false, Json::error_handler_t::replace) + "\n")
+            << "the text written directly is the serializer's";
 
         const Json& sats = doc.at("satellites");
         ASSERT_EQ(sats.size(), db.GetSatList().GetCount());
@@ -169,7 +171,10 @@ TEST(JsonDump, BadUtf8NamesBecomeReplacementCharacters)
         auto pSat = std::make_unique<CSatNode>();
         pSat->GetRecord()->SetName(c.bytes);
         db.GetSatList().Add(std::move(pSat));
-        const Json doc = Json::parse(DumpJson(db, CodePage::CP_UTF8));
+        const std::string text = DumpJson(db, CodePage::CP_UTF8);
+        const Json doc = Json::parse(text);
         EXPECT_EQ(doc["satellites"][0]["Name"], c.name) << c.bytes;
+        EXPECT_EQ(text,
+                  DbToJson(db, CodePage::CP_UTF8).dump(1, ' ', false, Json::error_handler_t::replace) + "\n");
     }
 }

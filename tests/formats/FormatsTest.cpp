@@ -56,7 +56,7 @@ TEST(FormatsTest, NamesAndPathsPickTheirFormat)
     const Case cases[] = {
         {"a.db", "db"},         {"dir/A.DB", "db"},     {"book.Xls", "xls"},    {"x.y/book.xls", "xls"},
         {"fw.bin", nullptr},    {"db", nullptr},        {"a.db/file", nullptr}, {"a.dbx", nullptr},
-        {"channels.", nullptr}, {"a.xls.txt", nullptr},
+        {"channels.", nullptr}, {"a.xls.txt", nullptr}, {"list.JSON", "json"},  {"a.json.bak", nullptr},
     };
     for (const Case& c : cases) {
         const FileFormat* pFormat = FindFormatByPath(c.pszPath);
@@ -70,8 +70,9 @@ TEST(FormatsTest, NamesAndPathsPickTheirFormat)
         EXPECT_EQ(FindFormatByName(format.strName), &format);
     EXPECT_EQ(FindFormatByName("DB"), nullptr);
     // The lists the command line's messages name.
-    EXPECT_EQ(ReadableFormatNames(), "db, bin20, bin25, xls");
-    EXPECT_EQ(WritableFormatNames(), "db, xls");
+    EXPECT_EQ(ReadableFormatNames(), "db, bin20, bin25, xls, json");
+    EXPECT_EQ(WritableFormatNames(), "db, xls, json");
+    EXPECT_EQ(FindFormatByName("json")->strFilter, "JSON File(*.json);;All Files (*.*)");
 }
 
 // Every format that can be written reads back the satellites and programs it wrote.
@@ -95,7 +96,7 @@ TEST(FormatsTest, EveryWritableFormatReadsBackWhatItWrote)
         EXPECT_EQ(Names(back.GetSatList()), Names(sample.GetSatList())) << format.strName;
         EXPECT_EQ(Names(back.GetProgList()), Names(sample.GetProgList())) << format.strName;
     }
-    EXPECT_EQ(nWritable, 2);
+    EXPECT_EQ(nWritable, 3);
     EXPECT_TRUE(sink.captions.empty());
 }
 
