@@ -1,6 +1,7 @@
 #include "edit/EditHistory.h"
 
 #include "db/Columns.h"
+#include "edit/FixCommand.h"
 #include "edit/InsertCommand.h"
 #include "edit/MoveCommand.h"
 #include "edit/RecordSet.h"
@@ -10,6 +11,8 @@
 #include "tests/edit/EditTestUtil.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -24,7 +27,7 @@ public:
     {
         const NodeType nKind = static_cast<NodeType>(Pick(0, 2));
         const CNodeList& list = db.GetList(nKind);
-        switch (Pick(0, bInCompound ? 8 : 9)) {
+        switch (Pick(0, bInCompound ? 9 : 10)) {
         case 0: {
             const FieldDesc* const* pFields = nKind == NODE_SAT  ? g_satFields
                                               : nKind == NODE_TP ? g_tpFields
@@ -90,6 +93,24 @@ public:
                 return pPaste;
             EXPECT_FALSE(strError.empty());
             return CInsertCommand::Duplicate(nKind, SomeIds(list));
+        }
+        case 9: {
+            // The fix of whatever the check finds; or first duplicates of some transponders, with
+            // another ServiceId for some of the originals' programs, so that the fix moves the
+            // copies' remaining programs onto the transponders kept.
+            if (Pick(0, 1))
+                return std::make_unique<CFixCommand>();
+            const std::vector<int32_t> tpIds = SomeIds(db.GetTpList());
+            std::vector<int32_t> progIds;
+            for (const CNode* p : db.GetProgList())
+                if (std::find(tpIds.begin(), tpIds.end(), p->GetParentId()) != tpIds.end() && Pick(0, 1))
+                    progIds.push_back(p->GetId());
+            auto pCompound = std::make_unique<CCompoundCommand>("Duplicate and fix");
+            pCompound->Add(CInsertCommand::Duplicate(NODE_TP, tpIds));
+            pCompound->Add(MakeSetFieldCommand(NODE_PROG, ProgField::ServiceId, progIds,
+                                               static_cast<uint32_t>(m_rng())));
+            pCompound->Add(std::make_unique<CFixCommand>());
+            return pCompound;
         }
         default: {
             // Parts made against the database as it is now: each still sees what the earlier
