@@ -11,6 +11,9 @@ class CAccessIn
 public:
     virtual ~CAccessIn() = default;
     virtual bool LoadDb(const std::string& strPath, CProgDb* pDb) = 0;
+    // After a LoadDb that returned true but added no record: a note telling the user where nothing
+    // was found, or empty when an empty result needs no word (the default).
+    virtual std::string DescribeEmptyResult() const { return std::string(); }
 };
 
 // Exporter: writes a non-empty database to one external form. Adds and removes no records.

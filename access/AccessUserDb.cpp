@@ -27,6 +27,11 @@ constexpr size_t PROG_SIZE = 52;
 
 CAccessUserDbIn::CAccessUserDbIn(IUserDbAddrSource& addr) : CAccessUserDbBase(addr) {}
 
+const char* CAccessUserDbIn::LayoutName() const
+{
+    return "2.0";
+}
+
 bool CAccessUserDbIn::TakesAddr(uint32_t /*nAddr*/) const
 {
     return true;

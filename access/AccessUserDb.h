@@ -34,6 +34,7 @@ public:
 
 protected:
     bool TakesAddr(uint32_t nAddr) const override;
+    const char* LayoutName() const override;
     bool Locate(const CByteView& image, uint32_t nAddr, CRegion& region) const override;
     size_t HeaderSize() const override;
     void DecodeHeader(const uint8_t* p, CBlockHeader& h) const override;

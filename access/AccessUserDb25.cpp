@@ -31,6 +31,11 @@ uint64_t BlockBehind(uint64_t nPos, uint16_t wCount, uint8_t nStride)
 
 CAccessUserDb25In::CAccessUserDb25In(IUserDbAddrSource& addr) : CAccessUserDbBase(addr) {}
 
+const char* CAccessUserDb25In::LayoutName() const
+{
+    return "2.5";
+}
+
 bool CAccessUserDb25In::TakesAddr(uint32_t nAddr) const
 {
     return nAddr != 0;

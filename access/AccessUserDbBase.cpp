@@ -5,6 +5,7 @@
 #include "db/ProgDb.h"
 #include "platform/FileIO.h"
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -64,7 +65,7 @@ bool CAccessUserDbBase::Fail(CProgDb* pDb)
 
 bool CAccessUserDbBase::LoadDb(const std::string& strPath, CProgDb* pDb)
 {
-    const uint32_t nAddr = m_addr.AskUserDbAddr();
+    const uint32_t nAddr = m_addr.AskUserDbAddr(TakesAddr(0));
     if (!TakesAddr(nAddr))
         return false;
     std::vector<uint8_t> data;
@@ -92,6 +93,7 @@ bool CAccessUserDbBase::LoadDbFromBuffer(const uint8_t* pData, size_t nSize, uin
     CRegion region{image, 0};
     if (!Locate(image, nAddr, region))
         return Fail(pDb);
+    m_nFoundAddr = static_cast<uint64_t>(region.view.Data() - image.Data());
     for (NodeType nKind : {NODE_SAT, NODE_TP, NODE_PROG}) {
         uint64_t nBlock = 0;
         CBlockHeader h;
@@ -107,6 +109,14 @@ bool CAccessUserDbBase::LoadDbFromBuffer(const uint8_t* pData, size_t nSize, uin
         }
     }
     return true;
+}
+
+std::string CAccessUserDbBase::DescribeEmptyResult() const
+{
+    char szAddr[32];
+    std::snprintf(szAddr, sizeof(szAddr), "0x%llX", static_cast<unsigned long long>(m_nFoundAddr));
+    return std::string("No channel records were found at address ") + szAddr + " (layout " + LayoutName() +
+           ").";
 }
 
 bool CAccessUserDbBase::ReadRecords(const CByteView& view, uint64_t nBlock, const CBlockHeader& h,

@@ -17,11 +17,10 @@ class IUserDbAddrSource;
 // of each kind that is in force is looked up and its records are decoded into the database in
 // table order. The walk (the file, the address check, one look-up and read per kind, failure) is
 // done here; a layout says where its database lies, how its headers read, how it looks a block up
-// and how its records decode.
+// and how its records decode. Of a load nothing is kept but where the database was found.
 //
 // Satellite and transponder ids come from the records (the list's counter moves on as for Add);
-// programs get the ids the list hands out. Parents come from the records. Readers only read and
-// keep nothing between calls.
+// programs get the ids the list hands out. Parents come from the records.
 class CAccessUserDbBase : public CAccessIn
 {
 public:
@@ -35,6 +34,9 @@ public:
     // database or a header, table, record or step of a look-up would lie outside the image or a
     // chain of blocks comes back on itself. A kind whose block is not found leaves its list empty.
     bool LoadDbFromBuffer(const uint8_t* pData, size_t nSize, uint32_t nAddr, CProgDb* pDb);
+    // "No channel records were found at address 0x110000 (layout 2.5).": the address the last load
+    // read from (for layout 2.0, where its search found the database).
+    std::string DescribeEmptyResult() const override;
 
 protected:
     explicit CAccessUserDbBase(IUserDbAddrSource& addr);
@@ -73,6 +75,8 @@ protected:
 
     // The layout's answer for an address: false reads nothing and says nothing.
     virtual bool TakesAddr(uint32_t nAddr) const = 0;
+    // "2.0" or "2.5".
+    virtual const char* LayoutName() const = 0;
     // Where the database of image (the whole file) lies when read from nAddr, below the file's
     // length. False when the image holds none.
     virtual bool Locate(const CByteView& image, uint32_t nAddr, CRegion& region) const = 0;
@@ -112,4 +116,6 @@ private:
                      CNodeList& list) const;
 
     IUserDbAddrSource& m_addr;
+    // Where the last load found the database in the image; only for DescribeEmptyResult.
+    uint64_t m_nFoundAddr = 0;
 };

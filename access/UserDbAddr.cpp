@@ -30,6 +30,8 @@ UserDbAddrParse ParseUserDbAddr(const std::string& strText, uint32_t& nAddr)
         HexDigit(strText[i + 2]) >= 0)
         i += 2;
 
+    if (i >= n || HexDigit(strText[i]) < 0)
+        return UserDbAddrParse::NotHex;
     uint64_t value = 0;
     bool bOverflow = false;
     for (; i < n; ++i) {
@@ -56,9 +58,12 @@ UserDbAddrParse ParseUserDbAddr(const std::string& strText, uint32_t& nAddr)
     return UserDbAddrParse::Ok;
 }
 
-UserDbAddrParse ParseUserDbAddrChoice(int nSelectedItem, const std::string& strText, uint32_t& nAddr)
+UserDbAddrParse ParseUserDbAddrChoice(int nSelectedItem, const std::string& strText, uint32_t& nAddr,
+                                      bool bAutoAllowed)
 {
     if (nSelectedItem == USERDB_ADDR_AUTO_ITEM) {
+        if (!bAutoAllowed)
+            return UserDbAddrParse::AutoRefused;
         nAddr = 0;
         return UserDbAddrParse::Ok;
     }

@@ -6,6 +6,7 @@
 #include "access/UserDbAddr.h"
 #include "app/EncodingMenu.h"
 #include "app/Prompt.h"
+#include "app/RecentFiles.h"
 #include "db/ProgDb.h"
 #include "formats/Formats.h"
 #include "views/ProgBrowseView.h"
@@ -15,28 +16,58 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
 
-namespace {
-
-constexpr int TREE_PANE_WIDTH = 160;
-
 // The readers ask the user for the user-database address through the frame's prompt, which in
-// the editor opens the "UserDb Config" dialog.
-class CPromptAddrSource : public IUserDbAddrSource
+// the editor opens the "UserDb Config" dialog. The answer is kept for Recent Files; a layout that
+// cannot search answered with 0 means the dialog was cancelled.
+class CFrameAddrSource : public IUserDbAddrSource
 {
 public:
-    explicit CPromptAddrSource(IPrompt& prompt) : m_prompt(prompt) {}
-    uint32_t AskUserDbAddr() override { return m_prompt.AskUserDbAddr(); }
+    explicit CFrameAddrSource(IPrompt& prompt) : m_prompt(prompt) {}
+    uint32_t AskUserDbAddr(bool bAutoAllowed) override
+    {
+        m_nAnswer = m_prompt.AskUserDbAddr(bAutoAllowed);
+        m_bCancelled = !bAutoAllowed && m_nAnswer == 0;
+        return m_nAnswer;
+    }
+    void Reset()
+    {
+        m_nAnswer = 0;
+        m_bCancelled = false;
+    }
+    uint32_t GetAnswer() const { return m_nAnswer; }
+    bool WasCancelled() const { return m_bCancelled; }
 
 private:
     IPrompt& m_prompt;
+    uint32_t m_nAnswer = 0;
+    bool m_bCancelled = false;
 };
+
+namespace {
+
+constexpr int TREE_PANE_WIDTH = 160;
+const QString APP_TITLE = QStringLiteral("Ravelin %1").arg(QStringLiteral("Advanced"));
+
+const char* const SETTINGS_BACKUPS = "Settings/KeepBackups";
+const char* const SETTINGS_GEOMETRY = "Window/Geometry";
+const char* const SETTINGS_SPLITTER = "Window/Splitter";
+// Followed by the record kind: the list's column widths of satellites, transponders, programs.
+const char* const SETTINGS_COLUMNS = "Window/Columns";
+
+bool IsFirmwareFormat(const QString& strFormat)
+{
+    return strFormat.startsWith(QLatin1String("bin"));
+}
 
 class CWaitCursor
 {
@@ -57,10 +88,11 @@ private:
 } // namespace
 
 CMainFrame::CMainFrame(IPrompt& prompt, QWidget* pParent)
-    : QMainWindow(pParent), m_prompt(prompt), m_strCurDir(QDir::currentPath()), m_converter(m_strCurDir)
+    : QMainWindow(pParent), m_prompt(prompt), m_pAddrSource(std::make_unique<CFrameAddrSource>(prompt)),
+      m_strCurDir(QDir::currentPath()), m_converter(m_strCurDir)
 {
     setObjectName("mainFrame");
-    setWindowTitle(QStringLiteral("Ravelin %1").arg(QStringLiteral("Advanced")));
+    setWindowTitle(APP_TITLE);
     setWindowIcon(QIcon(QStringLiteral(":/icons/ravelin.png")));
 
     CEncodingMenu::RestoreCodePage();
@@ -74,20 +106,22 @@ CMainFrame::CMainFrame(IPrompt& prompt, QWidget* pParent)
     m_pSplitter->addWidget(m_pListView);
     m_pSplitter->setStretchFactor(0, 0);
     m_pSplitter->setStretchFactor(1, 1);
-    // A tree selection fills the list; removed satellites or transponders rebuild the tree.
+    // A tree selection fills the list; removed or moved satellites or transponders rebuild the
+    // tree.
     connect(m_pTreeView, &CProgBrowseView::RecordsRequested, m_pListView, &CProgListView::ShowRecords);
     connect(m_pListView, &CProgListView::TreeRecordsChanged, m_pTreeView, &CProgBrowseView::RefreshTree);
     m_pListView->SetMessageSink(&m_prompt);
-    connect(m_pListView, &CProgListView::DbModified, this, [this] { m_bModified = true; });
+    connect(m_pListView, &CProgListView::DbModified, this, [this] { SetModified(true); });
     setCentralWidget(m_pSplitter);
 
     CreateActions();
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
+    connect(m_pListView, &CProgListView::FilterChanged, this, &CMainFrame::UpdateFilterStatus);
+    connect(this, &CMainFrame::ModifiedChanged, this, &CMainFrame::UpdateTitle);
 
-    resize(960, 600);
-    m_pSplitter->setSizes({TREE_PANE_WIDTH, width() - TREE_PANE_WIDTH});
+    RestoreLayout();
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -108,20 +142,26 @@ void CMainFrame::CreateActions()
         const char* pszName;
         const char* pszText;
         void (CMainFrame::*pfnHandler)();
+        QKeySequence key;
     } files[] = {
-        {"actionOpenDb", "Open Db", &CMainFrame::OnOpenDb},
-        {"actionOpenExcel", "Open Excel", &CMainFrame::OnOpenExcel},
-        {"actionOpenBin20", "Open Bin 2.0", &CMainFrame::OnOpenBin20},
-        {"actionOpenBin25", "Open Bin 2.5", &CMainFrame::OnOpenBin25},
-        {"actionSaveAsDb", "Save As Db", &CMainFrame::OnSaveAsDb},
-        {"actionSaveAsExcel", "Save As Excel", &CMainFrame::OnSaveAsExcel},
-        {"actionMergeToBin", "Merge To Bin", &CMainFrame::OnMergeToBin},
+        {"actionOpenDb", "Open Db", &CMainFrame::OnOpenDb, QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {"actionOpenExcel", "Open Excel", &CMainFrame::OnOpenExcel, QKeySequence()},
+        {"actionOpenBin20", "Open Bin 2.0", &CMainFrame::OnOpenBin20, QKeySequence()},
+        {"actionOpenBin25", "Open Bin 2.5", &CMainFrame::OnOpenBin25, QKeySequence()},
+        {"actionSaveAsDb", "Save As Db", &CMainFrame::OnSaveAsDb, QKeySequence()},
+        {"actionSaveAsExcel", "Save As Excel", &CMainFrame::OnSaveAsExcel, QKeySequence()},
+        {"actionMergeToBin", "Merge To Bin", &CMainFrame::OnMergeToBin, QKeySequence()},
     };
-    for (const auto& f : files)
-        connect(AddAction(f.pszName, QString::fromLatin1(f.pszText)), &QAction::triggered, this,
-                f.pfnHandler);
+    for (const auto& f : files) {
+        QAction* pAction = AddAction(f.pszName, QString::fromLatin1(f.pszText));
+        pAction->setShortcut(f.key);
+        connect(pAction, &QAction::triggered, this, f.pfnHandler);
+    }
+    QAction* pSave = AddAction("actionSave", QStringLiteral("&Save"));
+    pSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    connect(pSave, &QAction::triggered, this, &CMainFrame::OnSave);
     connect(AddAction("actionExit", QStringLiteral("E&xit")), &QAction::triggered, this, &QWidget::close);
-    QAction* pFilter = AddAction("actionFilter", QStringLiteral("Filter\tCtrl+F(&F)"));
+    QAction* pFilter = AddAction("actionFilter", QStringLiteral("Filter(&F)"));
     pFilter->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     m_pListView->SetFilterAction(pFilter);
 
@@ -177,11 +217,15 @@ void CMainFrame::CreateMenus()
 {
     QMenu* pFile = menuBar()->addMenu(QStringLiteral("&File"));
     pFile->setObjectName("menuFile");
-    for (const char* pszName : {"actionOpenDb", "actionOpenExcel", "actionOpenBin20", "actionOpenBin25",
-                                "actionFilter", "actionSaveAsDb", "actionSaveAsExcel", "actionMergeToBin"})
+    for (const char* pszName :
+         {"actionOpenDb", "actionOpenExcel", "actionOpenBin20", "actionOpenBin25", "actionFilter",
+          "actionSave", "actionSaveAsDb", "actionSaveAsExcel", "actionMergeToBin"})
         pFile->addAction(findChild<QAction*>(QString::fromLatin1(pszName)));
     pFile->addSeparator();
     pFile->addAction(findChild<QAction*>(QStringLiteral("actionExit")));
+    m_pRecentFiles = new CRecentFiles(pFile, findChild<QAction*>(QStringLiteral("actionFilter")), this);
+    connect(m_pRecentFiles, &CRecentFiles::OpenRequested, this,
+            [this](const RecentFile& file) { OpenRecent(file); });
 
     QMenu* pView = menuBar()->addMenu(QStringLiteral("&View"));
     pView->setObjectName("menuView");
@@ -193,6 +237,12 @@ void CMainFrame::CreateMenus()
     pStatusBar->setChecked(true);
     pView->addAction(pToolBar);
     pView->addAction(pStatusBar);
+    m_pBackupAction = AddAction("actionKeepBackups", QStringLiteral("Keep &Backups of Overwritten Files"));
+    m_pBackupAction->setCheckable(true);
+    m_pBackupAction->setChecked(QSettings().value(SETTINGS_BACKUPS, true).toBool());
+    connect(m_pBackupAction, &QAction::toggled, this,
+            [](bool bOn) { QSettings().setValue(SETTINGS_BACKUPS, bOn); });
+    pView->addAction(m_pBackupAction);
     m_pEncodingMenu = new CEncodingMenu(pView, this);
     connect(m_pEncodingMenu, &CEncodingMenu::CodePageChanged, this, [this] {
         m_pTreeView->RefreshNames();
@@ -276,39 +326,164 @@ void CMainFrame::ReportLastError(const char* pszCaption)
     }
 }
 
-bool CMainFrame::ConfirmDiscard()
+void CMainFrame::SetModified(bool bModified)
 {
-    return !m_bModified || m_prompt.AskDiscardChanges();
+    if (bModified == m_bModified)
+        return;
+    m_bModified = bModified;
+    emit ModifiedChanged(bModified);
+}
+
+bool CMainFrame::IsKeepingBackups() const
+{
+    return m_pBackupAction->isChecked();
+}
+
+void CMainFrame::SetDocument(const QString& strPath, const QString& strFormat, const QString& strName)
+{
+    const FileFormat* pFormat = FindFormatByName(strFormat.toStdString());
+    if (pFormat && pFormat->fnMakeOut && !strPath.isEmpty()) {
+        m_strDocPath = strPath;
+        m_strDocFormat = pFormat->strName;
+    } else {
+        m_strDocPath.clear();
+        m_strDocFormat.clear();
+    }
+    m_strDocName = strName;
+    UpdateTitle();
+}
+
+// "channels.db* - Ravelin Advanced": the document's name with the mark of unsaved changes.
+void CMainFrame::UpdateTitle()
+{
+    if (m_strDocName.isEmpty())
+        setWindowTitle(APP_TITLE);
+    else
+        setWindowTitle(m_strDocName + (m_bModified ? QStringLiteral("*") : QString()) +
+                       QStringLiteral(" - ") + APP_TITLE);
+}
+
+void CMainFrame::UpdateFilterStatus()
+{
+    const QString strStatus = m_pListView->GetFilterStatus();
+    m_pMessagePane->setText(strStatus.isEmpty() ? QStringLiteral("Ready") : strStatus);
+}
+
+void CMainFrame::RestoreLayout()
+{
+    QSettings settings;
+    resize(960, 600);
+    const QByteArray geometry = settings.value(SETTINGS_GEOMETRY).toByteArray();
+    if (!geometry.isEmpty())
+        restoreGeometry(geometry);
+    const QByteArray splitter = settings.value(SETTINGS_SPLITTER).toByteArray();
+    if (splitter.isEmpty() || !m_pSplitter->restoreState(splitter))
+        m_pSplitter->setSizes({TREE_PANE_WIDTH, width() - TREE_PANE_WIDTH});
+    for (int nKind : {NODE_SAT, NODE_TP, NODE_PROG}) {
+        const QVariantList widths =
+            settings.value(QStringLiteral("%1/%2").arg(SETTINGS_COLUMNS).arg(nKind)).toList();
+        QList<int> list;
+        for (const QVariant& w : widths)
+            list.append(w.toInt());
+        if (!list.isEmpty())
+            m_pListView->SetColumnWidths(nKind, list);
+    }
+}
+
+void CMainFrame::SaveLayout() const
+{
+    QSettings settings;
+    settings.setValue(SETTINGS_GEOMETRY, saveGeometry());
+    settings.setValue(SETTINGS_SPLITTER, m_pSplitter->saveState());
+    for (int nKind : {NODE_SAT, NODE_TP, NODE_PROG}) {
+        const QList<int> widths = m_pListView->GetColumnWidths(nKind);
+        if (widths.isEmpty())
+            continue;
+        QVariantList list;
+        for (int w : widths)
+            list.append(w);
+        settings.setValue(QStringLiteral("%1/%2").arg(SETTINGS_COLUMNS).arg(nKind), list);
+    }
+}
+
+bool CMainFrame::ConfirmClose()
+{
+    if (!m_bModified)
+        return true;
+    switch (m_prompt.AskSaveChanges()) {
+    case IPrompt::CHOICE_SAVE:
+        return OnSave();
+    case IPrompt::CHOICE_DISCARD:
+        return true;
+    case IPrompt::CHOICE_CANCEL:
+        break;
+    }
+    return false;
 }
 
 void CMainFrame::DoLoad(CAccessIn& importer, const QString& strFilter)
 {
-    if (!ConfirmDiscard())
+    LoadWithDialog(importer, strFilter, QString());
+}
+
+void CMainFrame::LoadWithDialog(CAccessIn& importer, const QString& strFilter, const QString& strFormat)
+{
+    if (!ConfirmClose())
         return;
     const QString strPath = m_prompt.GetOpenFileName(strFilter);
     if (strPath.isEmpty())
         return;
-    LoadPath(importer, strPath);
+    m_pAddrSource->Reset();
+    LoadFile(importer, strPath, strFormat, 0);
 }
 
 bool CMainFrame::LoadPath(CAccessIn& importer, const QString& strPath)
 {
-    if (m_pDb)
-        m_pDb->Clear();
-    else
-        m_pDb = std::make_unique<CProgDb>();
-    m_bModified = false;
+    m_pAddrSource->Reset();
+    return LoadFile(importer, strPath, QString(), 0);
+}
 
+bool CMainFrame::LoadFile(CAccessIn& importer, const QString& strPath, const QString& strFormat,
+                          uint32_t nAddr)
+{
+    // A new database: the one shown is replaced only by a load that worked.
+    auto pNew = std::make_unique<CProgDb>();
     CWaitCursor wait;
-    const bool bOk = importer.LoadDb(strPath.toStdString(), m_pDb.get());
+    const bool bOk = importer.LoadDb(strPath.toStdString(), pNew.get());
+    wait.Restore();
     if (!bOk) {
-        wait.Restore();
+        // A layout 2.5 image whose address question was cancelled: the user gave up the load.
+        if (m_pAddrSource->WasCancelled())
+            return false;
         ReportLastError("Load Error");
+        if (!strFormat.isEmpty() && !QFileInfo::exists(strPath))
+            m_pRecentFiles->Remove(strPath);
+        return false;
     }
-    // Also after a failure: the panes must not keep rows of records that were cleared.
+
+    const std::unique_ptr<CProgDb> pOld = std::move(m_pDb);
+    m_pDb = std::move(pNew);
     m_pTreeView->ShowDb(m_pDb.get());
     m_pListView->ShowDb(m_pDb.get());
-    return bOk;
+    SetModified(false);
+    if (strPath.isEmpty()) {
+        SetDocument(QString(), QString(), QStringLiteral("Sample"));
+    } else {
+        SetDocument(strPath, strFormat, QFileInfo(strPath).fileName());
+        if (!strFormat.isEmpty()) {
+            RecentFile recent;
+            recent.strPath = strPath;
+            recent.strFormat = strFormat;
+            recent.nAddr = IsFirmwareFormat(strFormat) ? (nAddr ? nAddr : m_pAddrSource->GetAnswer()) : 0;
+            m_pRecentFiles->Add(recent);
+        }
+    }
+    if (m_pDb->IsEmpty()) {
+        const std::string strNote = importer.DescribeEmptyResult();
+        if (!strNote.empty())
+            ShowInfo(QString::fromStdString(strNote), "Empty");
+    }
+    return true;
 }
 
 bool CMainFrame::OpenFile(const QString& strPath)
@@ -316,53 +491,106 @@ bool CMainFrame::OpenFile(const QString& strPath)
     const FileFormat* pFormat = FindFormatByPath(strPath.toStdString());
     if (!pFormat || !pFormat->fnMakeIn)
         pFormat = FindFormatByName("db");
-    CPromptAddrSource addr(m_prompt);
+    const std::unique_ptr<CAccessIn> pImporter = pFormat->fnMakeIn({*m_pAddrSource, m_prompt});
+    m_pAddrSource->Reset();
+    return LoadFile(*pImporter, strPath, QString::fromStdString(pFormat->strName), 0);
+}
+
+bool CMainFrame::OpenRecent(const RecentFile& file)
+{
+    const FileFormat* pFormat = FindFormatByName(file.strFormat.toStdString());
+    if (!pFormat || !pFormat->fnMakeIn) {
+        m_pRecentFiles->Remove(file.strPath);
+        return false;
+    }
+    if (!ConfirmClose())
+        return false;
+    // A firmware image is read again from the address given the first time, without asking.
+    CFixedUserDbAddr addr(file.nAddr);
     const std::unique_ptr<CAccessIn> pImporter = pFormat->fnMakeIn({addr, m_prompt});
-    return LoadPath(*pImporter, strPath);
+    m_pAddrSource->Reset();
+    return LoadFile(*pImporter, file.strPath, file.strFormat, file.nAddr);
 }
 
 bool CMainFrame::OpenSample()
 {
     CAccessDummyIn importer;
-    return LoadPath(importer, QString());
+    m_pAddrSource->Reset();
+    return LoadFile(importer, QString(), QString(), 0);
 }
 
 void CMainFrame::DoSave(CAccessOut& exporter, const QString& strExtension, const QString& strFilter)
 {
+    SaveWithDialog(exporter, strExtension, strFilter, QString());
+}
+
+bool CMainFrame::SaveWithDialog(CAccessOut& exporter, const QString& strExtension, const QString& strFilter,
+                                const QString& strFormat)
+{
     if (!m_pDb || m_pDb->IsEmpty()) {
         ShowError(QStringLiteral("No data to save!"), "Empty");
-        return;
+        return false;
     }
     const QString strPath =
         m_prompt.GetSaveFileName(strFilter, QStringLiteral("DefaultDb.") + strExtension, strExtension, false);
     if (strPath.isEmpty())
-        return;
+        return false;
+    if (!WriteDb(exporter, strPath, strFormat))
+        return false;
+    ShowInfo(QStringLiteral("Save default program finished!"), "Finish");
+    return true;
+}
 
+bool CMainFrame::KeepBackup(const QString& strPath, const char* pszCaption)
+{
+    if (!IsKeepingBackups())
+        return true;
+    std::string strError;
+    if (m_backups.BeforeOverwrite(strPath.toStdString(), strError))
+        return true;
+    ShowError(
+        QStringLiteral("No backup of %1 could be made (%2), so it was not overwritten.\n\n"
+                       "To write it without a backup, turn off View > Keep Backups of Overwritten Files.")
+            .arg(QDir::toNativeSeparators(strPath), QString::fromStdString(strError)),
+        pszCaption);
+    return false;
+}
+
+bool CMainFrame::WriteDb(CAccessOut& exporter, const QString& strPath, const QString& strFormat)
+{
+    if (!KeepBackup(strPath, "Save Error"))
+        return false;
     CWaitCursor wait;
     const bool bOk = exporter.SaveDb(strPath.toStdString(), m_pDb.get());
     wait.Restore();
     if (!bOk) {
         ReportLastError("Save Error");
-        return;
+        return false;
     }
-    m_bModified = false;
-    ShowInfo(QStringLiteral("Save default program finished!"), "Finish");
+    SetModified(false);
+    if (!strFormat.isEmpty()) {
+        SetDocument(strPath, strFormat, QFileInfo(strPath).fileName());
+        RecentFile recent;
+        recent.strPath = strPath;
+        recent.strFormat = strFormat;
+        m_pRecentFiles->Add(recent);
+    }
+    return true;
 }
 
 void CMainFrame::LoadFormat(const char* pszFormat)
 {
     const FileFormat* pFormat = FindFormatByName(pszFormat);
-    CPromptAddrSource addr(m_prompt);
-    const std::unique_ptr<CAccessIn> pImporter = pFormat->fnMakeIn({addr, m_prompt});
-    DoLoad(*pImporter, QString::fromStdString(pFormat->strFilter));
+    const std::unique_ptr<CAccessIn> pImporter = pFormat->fnMakeIn({*m_pAddrSource, m_prompt});
+    LoadWithDialog(*pImporter, QString::fromStdString(pFormat->strFilter), QString::fromLatin1(pszFormat));
 }
 
-void CMainFrame::SaveFormat(const char* pszFormat)
+bool CMainFrame::SaveFormat(const char* pszFormat)
 {
     const FileFormat* pFormat = FindFormatByName(pszFormat);
     const std::unique_ptr<CAccessOut> pExporter = pFormat->fnMakeOut();
-    DoSave(*pExporter, QString::fromStdString(DefaultExtension(*pFormat)),
-           QString::fromStdString(pFormat->strFilter));
+    return SaveWithDialog(*pExporter, QString::fromStdString(DefaultExtension(*pFormat)),
+                          QString::fromStdString(pFormat->strFilter), QString::fromLatin1(pszFormat));
 }
 
 void CMainFrame::OnOpenDb()
@@ -383,6 +611,23 @@ void CMainFrame::OnOpenBin20()
 void CMainFrame::OnOpenBin25()
 {
     LoadFormat("bin25");
+}
+
+bool CMainFrame::OnSave()
+{
+    const FileFormat* pFormat = FindFormatByName(m_strDocFormat);
+    if (m_strDocPath.isEmpty() || !pFormat || !pFormat->fnMakeOut)
+        return SaveFormat("db");
+    if (!m_pDb || m_pDb->IsEmpty()) {
+        ShowError(QStringLiteral("No data to save!"), "Empty");
+        return false;
+    }
+    const std::unique_ptr<CAccessOut> pExporter = pFormat->fnMakeOut();
+    const QString strPath = m_strDocPath; // WriteDb sets the document anew
+    if (!WriteDb(*pExporter, strPath, QString::fromStdString(pFormat->strName)))
+        return false;
+    statusBar()->showMessage(QStringLiteral("Saved %1").arg(QDir::toNativeSeparators(strPath)), 5000);
+    return true;
 }
 
 void CMainFrame::OnSaveAsDb()
@@ -412,10 +657,17 @@ void CMainFrame::DoMerge(CAccessOut& writer)
         m_prompt.GetSaveFileName(QString::fromLatin1(FIRMWARE_IMAGE_FILTER), QString(), QString(), true);
     if (strImage.isEmpty())
         return;
+    // Without the converter no USB upgrade image can be made: the image is left untouched.
+    if (m_converter.Find().isEmpty()) {
+        ShowError(QStringLiteral("Merge Error, not find ") + CConverterRun::FileName(), "Merge Error");
+        return;
+    }
     if (!m_converter.CheckImage(strImage)) {
         ShowError(m_converter.GetError(), "Merge Error");
         return;
     }
+    if (!KeepBackup(strImage, "Merge Error"))
+        return;
     if (!writer.SaveDb(strImage.toStdString(), m_pDb.get())) {
         ReportLastError("Merge Error");
         return;
@@ -433,8 +685,10 @@ void CMainFrame::DoMerge(CAccessOut& writer)
 
 void CMainFrame::closeEvent(QCloseEvent* pEvent)
 {
-    if (ConfirmDiscard())
-        pEvent->accept();
-    else
+    if (!ConfirmClose()) {
         pEvent->ignore();
+        return;
+    }
+    SaveLayout();
+    pEvent->accept();
 }

@@ -40,8 +40,9 @@ QString CQtPrompt::GetSaveFileName(const QString& strFilter, const QString& strD
     dlg.setFileMode(bMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dlg.setLabelText(QFileDialog::Accept, QFileDialog::tr("&Save"));
     dlg.setWindowTitle(QFileDialog::tr("Save As"));
-    // As the editor always did: choosing an existing file replaces it without asking.
-    dlg.setOption(QFileDialog::DontConfirmOverwrite);
+    // A new file for the database: an existing one is replaced only after the dialog's question.
+    // A firmware image to merge into must exist, so choosing it asks nothing.
+    dlg.setOption(QFileDialog::DontConfirmOverwrite, bMustExist);
     if (!strDefaultSuffix.isEmpty())
         dlg.setDefaultSuffix(strDefaultSuffix);
     if (!strDefaultName.isEmpty())
@@ -51,18 +52,25 @@ QString CQtPrompt::GetSaveFileName(const QString& strFilter, const QString& strD
     return dlg.selectedFiles().first();
 }
 
-uint32_t CQtPrompt::AskUserDbAddr()
+uint32_t CQtPrompt::AskUserDbAddr(bool bAutoAllowed)
 {
     CUserDbAddrDlg dlg(*this, m_pParent);
-    return dlg.AskUserDbAddr();
+    return dlg.AskUserDbAddr(bAutoAllowed);
 }
 
-bool CQtPrompt::AskDiscardChanges()
+IPrompt::SaveChoice CQtPrompt::AskSaveChanges()
 {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Ravelin"),
-                    QStringLiteral("Records were deleted or moved since the last load or save.\n"
-                                   "Discard these changes?"),
-                    QMessageBox::Discard | QMessageBox::Cancel, m_pParent);
-    box.setDefaultButton(QMessageBox::Cancel);
-    return box.exec() == QMessageBox::Discard;
+                    QStringLiteral("The channel list has changes that are not saved.\n"
+                                   "Save them first?"),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, m_pParent);
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return CHOICE_SAVE;
+    case QMessageBox::Discard:
+        return CHOICE_DISCARD;
+    default:
+        return CHOICE_CANCEL;
+    }
 }

@@ -14,20 +14,31 @@ class QWidget;
 class IPrompt : public IMessageSink
 {
 public:
+    // The answers to the question about unsaved changes.
+    enum SaveChoice
+    {
+        CHOICE_SAVE,    // save them first, then go on
+        CHOICE_DISCARD, // drop them and go on
+        CHOICE_CANCEL,  // do not go on
+    };
+
     // An Open dialog for an existing file. filter is in Qt's syntax ("Desc (*.ext);;...").
     // Returns the chosen full path, or an empty string when the user cancelled.
     virtual QString GetOpenFileName(const QString& strFilter) = 0;
 
     // A Save As dialog proposing strDefaultName, adding strDefaultSuffix to a name typed without
-    // one. With bMustExist only an existing file can be chosen. Empty when cancelled.
+    // one. With bMustExist only an existing file can be chosen (the target is changed in place);
+    // otherwise choosing an existing file asks first whether to replace it. Empty when cancelled.
     virtual QString GetSaveFileName(const QString& strFilter, const QString& strDefaultName,
                                     const QString& strDefaultSuffix, bool bMustExist) = 0;
 
     // The "UserDb Config" question: 0 for "Auto" and for a cancelled dialog, else the address.
-    virtual uint32_t AskUserDbAddr() = 0;
+    // Without bAutoAllowed "Auto" is refused and only an address or Cancel ends the dialog.
+    virtual uint32_t AskUserDbAddr(bool bAutoAllowed) = 0;
 
-    // Records were deleted or moved since the last load or save: true to discard them.
-    virtual bool AskDiscardChanges() = 0;
+    // The database has changes that are not saved, and is about to be replaced or closed:
+    // save them, discard them, or cancel what was about to happen.
+    virtual SaveChoice AskSaveChanges() = 0;
 };
 
 // The real dialogs and message boxes, owned by the given window.
@@ -41,8 +52,8 @@ public:
     QString GetOpenFileName(const QString& strFilter) override;
     QString GetSaveFileName(const QString& strFilter, const QString& strDefaultName,
                             const QString& strDefaultSuffix, bool bMustExist) override;
-    uint32_t AskUserDbAddr() override;
-    bool AskDiscardChanges() override;
+    uint32_t AskUserDbAddr(bool bAutoAllowed) override;
+    SaveChoice AskSaveChanges() override;
 
 private:
     QWidget* m_pParent;

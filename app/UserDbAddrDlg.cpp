@@ -41,8 +41,9 @@ CUserDbAddrDlg::CUserDbAddrDlg(IMessageSink& sink, QWidget* pParent) : QDialog(p
     pLayout->addWidget(pButtons);
 }
 
-uint32_t CUserDbAddrDlg::AskUserDbAddr()
+uint32_t CUserDbAddrDlg::AskUserDbAddr(bool bAutoAllowed)
 {
+    m_bAutoAllowed = bAutoAllowed;
     return exec() == QDialog::Accepted ? m_nAddr : 0;
 }
 
@@ -52,12 +53,18 @@ void CUserDbAddrDlg::accept()
     const QString strText = m_pCombo->currentText();
     const int nSelected = m_pCombo->findText(strText, Qt::MatchExactly | Qt::MatchCaseSensitive);
     uint32_t nAddr = 0;
-    switch (ParseUserDbAddrChoice(nSelected, strText.toStdString(), nAddr)) {
+    switch (ParseUserDbAddrChoice(nSelected, strText.toStdString(), nAddr, m_bAutoAllowed)) {
     case UserDbAddrParse::Empty:
         m_sink.ShowMessage(USERDB_ADDR_EMPTY_MSG, USERDB_ADDR_EMPTY_CAPTION, IMessageSink::ICON_WARNING);
         return;
+    case UserDbAddrParse::NotHex:
+        m_sink.ShowMessage(USERDB_ADDR_NOT_HEX_MSG, USERDB_ADDR_ERROR_CAPTION, IMessageSink::ICON_WARNING);
+        return;
     case UserDbAddrParse::Zero:
-        m_sink.ShowMessage(USERDB_ADDR_ZERO_MSG, USERDB_ADDR_ZERO_CAPTION, IMessageSink::ICON_WARNING);
+        m_sink.ShowMessage(USERDB_ADDR_ZERO_MSG, USERDB_ADDR_ERROR_CAPTION, IMessageSink::ICON_WARNING);
+        return;
+    case UserDbAddrParse::AutoRefused:
+        m_sink.ShowMessage(USERDB_ADDR_NEEDED_MSG, USERDB_ADDR_ERROR_CAPTION, IMessageSink::ICON_WARNING);
         return;
     case UserDbAddrParse::Ok:
         break;

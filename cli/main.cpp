@@ -10,6 +10,7 @@
 #include "db/Check.h"
 #include "db/ProgDb.h"
 #include "formats/Formats.h"
+#include "platform/Backup.h"
 #include "platform/CodePage.h"
 #include "platform/FileIO.h"
 #include "ravelin_version.h"
@@ -32,13 +33,13 @@ const int EXIT_PROBLEMS = 3; // check: problems remain
 const char* USAGE = "Usage:\n"
                     "  ravelin-cli info INPUT [--from FMT]\n"
                     "  ravelin-cli dump INPUT [--from FMT]\n"
-                    "  ravelin-cli convert INPUT OUTPUT [--from FMT] [--to FMT]\n"
+                    "  ravelin-cli convert INPUT OUTPUT [--from FMT] [--to FMT] [--backup]\n"
                     "  ravelin-cli check INPUT [--fix OUTPUT] [--from FMT] [--to FMT]\n"
                     "                  list what is wrong with INPUT, one line per problem; with --fix,\n"
                     "                  fix what can be fixed and write the result to OUTPUT. Exit status\n"
                     "                  0: no problem (left), 3: problems remain, 1: load or save failed\n"
-                    "  ravelin-cli sample OUTPUT [--to FMT]\n"
-                    "  ravelin-cli merge INPUT FIRMWARE [--from FMT] [--addr HEX]\n"
+                    "  ravelin-cli sample OUTPUT [--to FMT] [--backup]\n"
+                    "  ravelin-cli merge INPUT FIRMWARE [--from FMT] [--addr HEX] [--backup]\n"
                     "                  write INPUT as the default channel list of the image FIRMWARE\n"
                     "  ravelin-cli --version\n"
                     "\n"
@@ -50,6 +51,8 @@ const char* USAGE = "Usage:\n"
                     "                  hexadecimal, e.g. 110000 or 0x120000; auto (the default) searches\n"
                     "                  layout 2.0 from the start and reads nothing of layout 2.5\n"
                     "  --codepage N    code page of record names (default: from the locale)\n"
+                    "  --backup        before OUTPUT or FIRMWARE is overwritten, copy it to FILE.bak\n"
+                    "                  (an existing FILE.bak is kept as it is)\n"
                     "  --help          this text\n";
 
 class CStderrSink : public IMessageSink
@@ -153,12 +156,29 @@ int Load(const Args& args, const std::string& strPath, CliContext& ctx, CProgDb&
     return EXIT_OK;
 }
 
-int Save(const FileFormat* pFormat, const std::string& strPath, CProgDb& db)
+// With --backup: keeps the file at strPath as strPath.bak before it is overwritten. False after
+// "<caption>: ..." on stderr when that cannot be done; the file must not be written then.
+bool KeepBackup(const Args& args, const std::string& strPath, const char* pszCaption)
+{
+    if (!args.options.count("--backup"))
+        return true;
+    CBackupKeeper keeper;
+    std::string strError;
+    if (keeper.BeforeOverwrite(strPath, strError))
+        return true;
+    std::cerr << pszCaption << ": no backup of " << strPath << " could be made (" << strError
+              << "), so it was not overwritten\n";
+    return false;
+}
+
+int Save(const Args& args, const FileFormat* pFormat, const std::string& strPath, CProgDb& db)
 {
     if (db.IsEmpty()) {
         std::cerr << "Empty: No data to save!\n";
         return EXIT_FAILED;
     }
+    if (!KeepBackup(args, strPath, "Save Error"))
+        return EXIT_FAILED;
     std::unique_ptr<CAccessOut> pOut = pFormat->fnMakeOut();
     if (!pOut->SaveDb(strPath, &db)) {
         ReportFailure("Save Error");
@@ -169,8 +189,9 @@ int Save(const FileFormat* pFormat, const std::string& strPath, CProgDb& db)
 
 bool ParseArgs(int argc, char** argv, Args& args, int& nExit)
 {
-    static const std::map<std::string, bool> known = {{"--from", true}, {"--to", true},  {"--codepage", true},
-                                                      {"--addr", true}, {"--fix", true}, {"--help", false}};
+    static const std::map<std::string, bool> known = {
+        {"--from", true}, {"--to", true},    {"--codepage", true}, {"--addr", true},
+        {"--fix", true},  {"--help", false}, {"--backup", false}};
     for (int i = 2; i < argc; ++i) {
         std::string a = argv[i];
         if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
@@ -236,8 +257,14 @@ bool ApplyAddr(const Args& args, CliContext& ctx, int& nExit)
     case UserDbAddrParse::Empty:
         nExit = UsageError(std::string("--addr: ") + USERDB_ADDR_EMPTY_MSG);
         return false;
+    case UserDbAddrParse::NotHex:
+        nExit = UsageError(std::string("--addr: ") + USERDB_ADDR_NOT_HEX_MSG);
+        return false;
     case UserDbAddrParse::Zero:
         nExit = UsageError(std::string("--addr: ") + USERDB_ADDR_ZERO_MSG + " (give auto to search)");
+        return false;
+    case UserDbAddrParse::AutoRefused: // only the dialog's "Auto" item is refused
+        nExit = UsageError(std::string("--addr: ") + USERDB_ADDR_NEEDED_MSG);
         return false;
     }
     return false;
@@ -269,7 +296,7 @@ int Check(const Args& args, CliContext& ctx, CProgDb& db)
     }
     FixDb(db);
     const size_t nLeft = CheckDb(db).size();
-    if ((nExit = Save(pOut, itFix->second, db)) != EXIT_OK) {
+    if ((nExit = Save(args, pOut, itFix->second, db)) != EXIT_OK) {
         std::cout << findings.size() << " problems found\n";
         return nExit;
     }
@@ -338,7 +365,7 @@ int main(int argc, char** argv)
             return nExit;
         if ((nExit = Load(args, args.positional[0], ctx, db)) != EXIT_OK)
             return nExit;
-        return Save(pOut, args.positional[1], db);
+        return Save(args, pOut, args.positional[1], db);
     }
     if (cmd == "sample") {
         if (nPos != 1)
@@ -348,7 +375,7 @@ int main(int argc, char** argv)
             return nExit;
         CAccessDummyIn sample;
         sample.LoadDb("", &db);
-        return Save(pOut, args.positional[0], db);
+        return Save(args, pOut, args.positional[0], db);
     }
     if (cmd == "merge") {
         if (nPos != 2)
@@ -359,6 +386,8 @@ int main(int argc, char** argv)
             std::cerr << "Empty: No data to merge!\n";
             return EXIT_FAILED;
         }
+        if (!KeepBackup(args, args.positional[1], "Merge Error"))
+            return EXIT_FAILED;
         CAccessDftDbOut merge;
         if (!merge.SaveDb(args.positional[1], &db)) {
             ReportFailure("Merge Error");

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -120,6 +121,8 @@ CFilterDlg::CFilterDlg(CListFilter* pFilter, IMessageSink* pSink, QWidget* pPare
     m_pCancelButton->setGeometry(du.Rect(125, 155, 50, 14));
     m_pCancelButton->setAutoDefault(false);
 
+    m_pValueEdit->installEventFilter(this);
+
     connect(m_pAddButton, &QPushButton::clicked, this, &CFilterDlg::OnAdd);
     connect(m_pOkButton, &QPushButton::clicked, this, &CFilterDlg::OnOK);
     connect(m_pCancelButton, &QPushButton::clicked, this, &QDialog::reject);
@@ -155,6 +158,18 @@ void CFilterDlg::OnInitDialog()
 
     if (!m_strTitle.isEmpty())
         setWindowTitle(m_strTitle);
+}
+
+bool CFilterDlg::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    if (pWatched == m_pValueEdit && pEvent->type() == QEvent::KeyPress) {
+        const int nKey = static_cast<QKeyEvent*>(pEvent)->key();
+        if (nKey == Qt::Key_Return || nKey == Qt::Key_Enter) {
+            OnAdd();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(pWatched, pEvent);
 }
 
 void CFilterDlg::ShowError(const char* pszText, const char* pszCaption)

@@ -50,6 +50,10 @@ public:
     QPushButton* GetOkButton() const { return m_pOkButton; }
     QPushButton* GetCancelButton() const { return m_pCancelButton; }
 
+protected:
+    // Enter in the value box adds the condition (rather than pressing OK).
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+
 private:
     void ShowError(const char* pszText, const char* pszCaption);
 

@@ -4,6 +4,10 @@
 #include "views/ProgListModel.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QSet>
 #include <QSignalBlocker>
 
 #include <unordered_map>
@@ -53,13 +57,47 @@ CProgBrowseView::CProgBrowseView(QWidget* pParent) : QTreeWidget(pParent)
 void CProgBrowseView::ShowDb(CProgDb* pDb)
 {
     m_pDb = pDb;
+    {
+        const QSignalBlocker blocker(this);
+        clear(); // a new database starts collapsed
+    }
     RefreshTree();
+}
+
+QString CProgBrowseView::NodeKey(const QTreeWidgetItem* pItem) const
+{
+    if (!pItem)
+        return QString();
+    const QTreeWidgetItem* pParent = pItem->parent();
+    // The n-th child with the same picture and id: two satellites may share an id.
+    int nSame = 0;
+    const int nImage = pItem->data(0, ROLE_IMAGE).toInt();
+    const int nId = pItem->data(0, ROLE_ID).toInt();
+    QTreeWidgetItem* pMutable = const_cast<QTreeWidgetItem*>(pItem); // the look-ups take no const item
+    const int nIndex = pParent ? pParent->indexOfChild(pMutable) : indexOfTopLevelItem(pMutable);
+    for (int i = 0; i < nIndex; ++i) {
+        const QTreeWidgetItem* pSibling = pParent ? pParent->child(i) : topLevelItem(i);
+        if (pSibling->data(0, ROLE_IMAGE).toInt() == nImage && pSibling->data(0, ROLE_ID).toInt() == nId)
+            ++nSame;
+    }
+    return NodeKey(pParent) + QStringLiteral("/%1:%2:%3").arg(nImage).arg(nId).arg(nSame);
 }
 
 void CProgBrowseView::RefreshTree()
 {
     // A rebuild is not a selection by the user: the list pane keeps what it shows.
     const QSignalBlocker blocker(this);
+    // Only "Sat" and the satellites have children to show or hide.
+    QSet<QString> expanded;
+    if (QTreeWidgetItem* pSatGroup = GetSatGroupItem()) {
+        if (pSatGroup->isExpanded())
+            expanded.insert(NodeKey(pSatGroup));
+        for (int i = 0; i < pSatGroup->childCount(); ++i)
+            if (pSatGroup->child(i)->isExpanded())
+                expanded.insert(NodeKey(pSatGroup->child(i)));
+    }
+    const QString strCurrent = NodeKey(currentItem());
+    const int nScroll = verticalScrollBar()->value();
     clear();
     if (!m_pDb)
         return;
@@ -89,9 +127,62 @@ void CProgBrowseView::RefreshTree()
         pSat->addChildren(tpItems);
     }
     addTopLevelItems({pAll, pSatGroup});
-    // Marks "no current node" as chosen, so that the view does not make the first node current
-    // when it gets the keyboard focus: only the user selects, and each selection fills the list.
-    setCurrentIndex(QModelIndex());
+
+    QTreeWidgetItem* pCurrent = nullptr;
+    if (!expanded.isEmpty() || !strCurrent.isEmpty()) {
+        for (QTreeWidgetItem* pTop : {pAll, pSatGroup}) {
+            if (NodeKey(pTop) == strCurrent)
+                pCurrent = pTop;
+        }
+        if (expanded.contains(NodeKey(pSatGroup)))
+            pSatGroup->setExpanded(true);
+        for (int i = 0; i < pSatGroup->childCount(); ++i) {
+            QTreeWidgetItem* pSat = pSatGroup->child(i);
+            const QString strSat = NodeKey(pSat);
+            if (expanded.contains(strSat))
+                pSat->setExpanded(true);
+            if (!strCurrent.startsWith(strSat + QLatin1Char('/')) && strCurrent != strSat)
+                continue;
+            if (strCurrent == strSat)
+                pCurrent = pSat;
+            for (int j = 0; j < pSat->childCount() && !pCurrent; ++j)
+                if (NodeKey(pSat->child(j)) == strCurrent)
+                    pCurrent = pSat->child(j);
+        }
+    }
+    if (pCurrent) {
+        setCurrentItem(pCurrent);
+    } else {
+        // Marks "no current node" as chosen, so that the view does not make the first node current
+        // when it gets the keyboard focus: only the user selects, and each selection fills the list.
+        setCurrentIndex(QModelIndex());
+    }
+    if (nScroll > 0) {
+        doItemsLayout(); // the scroll range of the new items
+        verticalScrollBar()->setValue(nScroll);
+    }
+}
+
+void CProgBrowseView::mousePressEvent(QMouseEvent* pEvent)
+{
+    QTreeWidgetItem* pBefore = currentItem();
+    QTreeWidget::mousePressEvent(pEvent);
+    // A click on the label of the node already current lists its records again (and so ends a
+    // filter of the list); a click on its expand button does not.
+    QTreeWidgetItem* pHit = itemAt(pEvent->position().toPoint());
+    if (pEvent->button() == Qt::LeftButton && pHit && pHit == pBefore && pHit == currentItem() &&
+        visualItemRect(pHit).contains(pEvent->position().toPoint()))
+        OnCurrentItemChanged(pHit);
+}
+
+void CProgBrowseView::keyPressEvent(QKeyEvent* pEvent)
+{
+    if ((pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) && currentItem()) {
+        OnCurrentItemChanged(currentItem());
+        pEvent->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(pEvent);
 }
 
 void CProgBrowseView::RefreshNames()

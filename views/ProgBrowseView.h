@@ -32,7 +32,9 @@ public:
     // Remembers the database (not owned; may be null) and rebuilds the tree from it: collapsed,
     // nothing selected. A null database leaves the tree empty.
     void ShowDb(CProgDb* pDb);
-    // Rebuilds the tree from the remembered database. Emits no RecordsRequested.
+    // Rebuilds the tree from the remembered database, after records were removed or moved. The
+    // nodes that were expanded stay expanded, and the current node stays current, when they are
+    // still there. Emits no RecordsRequested.
     void RefreshTree();
     // Decodes the satellite names again after the code page changed.
     void RefreshNames();
@@ -41,13 +43,20 @@ public:
     QTreeWidgetItem* GetSatGroupItem() const;
 
 signals:
-    // The user selected a node: list the records of nKind (NodeType) under nParentId, INVALID_ID
-    // for all of that kind. "All Prog" asks for all programs, a transponder for its programs,
-    // "Sat" for all satellites and a satellite for its transponders.
+    // The user selected a node, or selected the current node again (a click on it, Enter): list
+    // the records of nKind (NodeType) under nParentId, INVALID_ID for all of that kind. "All
+    // Prog" asks for all programs, a transponder for its programs, "Sat" for all satellites and a
+    // satellite for its transponders.
     void RecordsRequested(int32_t nKind, int32_t nParentId);
+
+protected:
+    void mousePressEvent(QMouseEvent* pEvent) override;
+    void keyPressEvent(QKeyEvent* pEvent) override;
 
 private:
     void OnCurrentItemChanged(QTreeWidgetItem* pCurrent);
+    // A name for a node that survives a rebuild: its kind, id and place among nodes of the same id.
+    QString NodeKey(const QTreeWidgetItem* pItem) const;
 
     CProgDb* m_pDb = nullptr;
     QIcon m_icons[3];

@@ -3,11 +3,15 @@
 #include "db/ProgDb.h"
 #include "views/ProgListModel.h"
 
+#include <QHelpEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QTimer>
+#include <QToolTip>
 
+#include <algorithm>
 #include <set>
 
 // Listing: the rows of a tree selection, the row accessors and the keys. Deleting, filtering and
@@ -38,6 +42,10 @@ CProgListView::CProgListView(QWidget* pParent) : QTableView(pParent), m_pModel(n
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
 
+    m_pAutoScroll = new QTimer(this);
+    m_pAutoScroll->setInterval(50);
+    connect(m_pAutoScroll, &QTimer::timeout, this, &CProgListView::OnAutoScroll);
+
     connect(m_pModel, &QAbstractItemModel::rowsInserted, this, &CProgListView::UpdateFilterAction);
     connect(m_pModel, &QAbstractItemModel::rowsRemoved, this, &CProgListView::UpdateFilterAction);
     connect(m_pModel, &QAbstractItemModel::modelReset, this, &CProgListView::UpdateFilterAction);
@@ -55,12 +63,15 @@ void CProgListView::ClearList()
 {
     CancelDrag(); // its rows are going
     ResetPress();
+    RememberColumnWidths();
     m_pModel->Clear();
+    SetFiltered(false);
 }
 
 void CProgListView::ShowRecords(int32_t nKind, int32_t nParentId)
 {
     ClearList();
+    m_nParentId = nParentId;
     const CProgDb* pDb = m_pModel->GetDb();
     std::vector<int32_t> ids;
     if (nKind == NODE_PROG) {
@@ -81,8 +92,54 @@ void CProgListView::ShowRecords(int32_t nKind, int32_t nParentId)
             for (const CNode* pNode : pDb->GetSatList())
                 ids.push_back(pNode->GetId());
     }
+    ApplyColumnWidths();
     m_pModel->SetRows(std::move(ids));
     m_pModel->SetKind(nKind);
+}
+
+void CProgListView::RememberColumnWidths()
+{
+    const int nColumns = m_pModel->GetColumns();
+    if (nColumns < 0 || nColumns > NODE_PROG || m_pModel->columnCount() == 0)
+        return;
+    QList<int>& widths = m_columnWidths[nColumns];
+    widths.clear();
+    for (int c = 0; c < m_pModel->columnCount(); ++c)
+        widths.append(horizontalHeader()->sectionSize(c));
+}
+
+void CProgListView::ApplyColumnWidths()
+{
+    const int nColumns = m_pModel->GetColumns();
+    if (nColumns < 0 || nColumns > NODE_PROG)
+        return;
+    const QList<int>& widths = m_columnWidths[nColumns];
+    if (widths.size() != m_pModel->columnCount())
+        return;
+    for (int c = 0; c < widths.size(); ++c)
+        if (widths[c] > 0)
+            horizontalHeader()->resizeSection(c, widths[c]);
+}
+
+QList<int> CProgListView::GetColumnWidths(int nKind) const
+{
+    if (nKind < NODE_SAT || nKind > NODE_PROG)
+        return QList<int>();
+    if (m_pModel->GetColumns() != nKind || m_pModel->columnCount() == 0)
+        return m_columnWidths[nKind];
+    QList<int> widths;
+    for (int c = 0; c < m_pModel->columnCount(); ++c)
+        widths.append(horizontalHeader()->sectionSize(c));
+    return widths;
+}
+
+void CProgListView::SetColumnWidths(int nKind, const QList<int>& widths)
+{
+    if (nKind < NODE_SAT || nKind > NODE_PROG || widths.size() != CProgListModel::ColumnCount(nKind))
+        return;
+    m_columnWidths[nKind] = widths;
+    if (m_pModel->GetColumns() == nKind)
+        ApplyColumnWidths();
 }
 
 CNodeList* CProgListView::GetCurrentList() const
@@ -121,6 +178,17 @@ void CProgListView::SelectRow(int nRow)
                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
+void CProgListView::SetCurrentRow(int nRow)
+{
+    if (nRow < 0 || nRow >= GetRowCount() || m_pModel->columnCount() == 0) {
+        selectionModel()->clearCurrentIndex();
+        return;
+    }
+    // The column of the old current cell stays, so that left and right keep their place.
+    const int nColumn = std::max(currentIndex().column(), 0);
+    selectionModel()->setCurrentIndex(m_pModel->index(nRow, nColumn), QItemSelectionModel::NoUpdate);
+}
+
 void CProgListView::RefreshNames()
 {
     m_pModel->RefreshTexts();
@@ -128,7 +196,38 @@ void CProgListView::RefreshNames()
 
 void CProgListView::keyPressEvent(QKeyEvent* pEvent)
 {
-    if (pEvent->key() == Qt::Key_Delete && (pEvent->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier)
+    const bool bPlain = (pEvent->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (pEvent->key() == Qt::Key_Escape && bPlain && (m_bDragging || m_bFiltered)) {
+        // Escape gives up a drag; otherwise it ends a filter.
+        if (m_bDragging)
+            CancelDrag();
+        else
+            ClearFilter();
+        pEvent->accept();
+        return;
+    }
+    if (pEvent->key() == Qt::Key_Delete && bPlain)
         DeleteSelected();
     QTableView::keyPressEvent(pEvent);
+}
+
+bool CProgListView::viewportEvent(QEvent* pEvent)
+{
+    if (pEvent->type() != QEvent::ToolTip)
+        return QTableView::viewportEvent(pEvent);
+    const auto* pHelp = static_cast<QHelpEvent*>(pEvent);
+    const QModelIndex index = indexAt(pHelp->pos());
+    if (index.isValid()) {
+        const QRect rcCell = visualRect(index);
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        option.rect = rcCell;
+        if (itemDelegateForIndex(index)->sizeHint(option, index).width() > rcCell.width()) {
+            QToolTip::showText(pHelp->globalPos(), m_pModel->data(index).toString(), viewport(), rcCell);
+            return true;
+        }
+    }
+    QToolTip::hideText();
+    pEvent->ignore();
+    return true;
 }

@@ -14,6 +14,7 @@ class CProgListModel;
 class IMessageSink;
 class QAction;
 class QLabel;
+class QTimer;
 
 // The list pane: the records of one kind (all satellites, the transponders of one satellite, or
 // the programs of one transponder or of the whole database) as a report list. Each row's value is
@@ -44,10 +45,12 @@ public:
     // After a load: remembers the database (not owned) and empties the list, columns included.
     void ShowDb(CProgDb* pDb);
     // Lists the records of nKind (NodeType) under nParentId; INVALID_ID lists all of that kind.
-    // Satellites are always listed in full.
+    // Satellites are always listed in full. A filter ends here.
     void ShowRecords(int32_t nKind, int32_t nParentId);
     // Removes every row and column.
     void ClearList();
+    // The parent id of the last ShowRecords.
+    int32_t GetParentId() const { return m_nParentId; }
     // The database list of the kind now shown; null before the first load.
     CNodeList* GetCurrentList() const;
 
@@ -59,16 +62,25 @@ public:
     // keeps, in their order, the rows whose cells equal every value; the survivors are listed
     // afresh from the database. Cancel leaves the list as it is. The database never changes.
     void OnFilter();
+    // Lists every record of the last ShowRecords again, keeping the selected records selected.
+    // Bound to Escape while a filter is in force.
+    void ClearFilter();
+    bool IsFiltered() const { return m_bFiltered; }
+    // "Filter: 12 of 40,000 programs" while a filter is in force: the rows left, and the records
+    // the tree node has. Empty without a filter.
+    QString GetFilterStatus() const;
 
     // Drag and drop, driven by the mouse handlers and callable directly. BeginDrag starts dragging
     // row nRow from ptStart (viewport coordinates): a drag image of that row follows the pointer
     // 10 pixels right of and 14 below it. DragMove moves the image and, over a row, makes that row
     // the highlighted drop target; elsewhere the last target stays. EndDrag removes the image and
-    // calls DropItems with the last target, wherever the pointer was released.
+    // calls DropItems with the last target, wherever the pointer was released. While the pointer
+    // is near the top or bottom edge (or beyond it), the rows scroll, and the row at that edge
+    // becomes the target, so that rows can be dropped beyond the visible part.
     void BeginDrag(int nRow, const QPoint& ptStart);
     void DragMove(const QPoint& pt);
     void EndDrag();
-    // Ends a drag without dropping: the list and the database stay as they are.
+    // Ends a drag without dropping: the list and the database stay as they are. Bound to Escape.
     void CancelDrag();
     // Moves the records of the selected rows before the record of the drop target, in the
     // database list and in the rows, and selects them (see DropRows). Emits DbModified when
@@ -93,25 +105,50 @@ public:
     // Redraws names after the code page changed.
     void RefreshNames();
 
+    // Column widths of the columns of a record kind (NodeType), as the user left them; empty when
+    // they were never shown nor set. Widths set for a kind are used whenever its columns are
+    // shown; a list of another length than the kind's columns is ignored.
+    QList<int> GetColumnWidths(int nKind) const;
+    void SetColumnWidths(int nKind, const QList<int>& widths);
+
 signals:
     // Records were removed from the database (or moved) by this pane.
     void DbModified();
-    // Satellites or transponders were removed: the tree must be rebuilt. Never emitted for
-    // programs, nor for a reordering.
+    // Satellites or transponders were removed or moved: the tree must be rebuilt. Never emitted
+    // for programs.
     void TreeRecordsChanged();
+    // A filter came into force or ended, or the rows of a filtered list changed: see
+    // GetFilterStatus.
+    void FilterChanged();
 
 protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
+    // Tool tips with the whole text of cells too narrow for it.
+    bool viewportEvent(QEvent* pEvent) override;
     void mousePressEvent(QMouseEvent* pEvent) override;
     void mouseMoveEvent(QMouseEvent* pEvent) override;
     void mouseReleaseEvent(QMouseEvent* pEvent) override;
 
 private:
     void UpdateFilterAction();
+    void SetFiltered(bool bFiltered);
     void SetRowSelection(const std::vector<bool>& selected);
+    // Makes nRow (-1: none) the keyboard's current row without changing the selection.
+    void SetCurrentRow(int nRow);
     void ResetPress();
+    // Makes the row under pt, clamped into the rows' area, the drop target; over no row the last
+    // target stays.
+    void UpdateDropTarget(const QPoint& pt);
+    // -1 or 1 while pt is near the top or bottom edge of the rows (or beyond it), else 0.
+    int AutoScrollDirection(const QPoint& pt) const;
+    void OnAutoScroll();
+    void RememberColumnWidths();
+    void ApplyColumnWidths();
 
     CProgListModel* m_pModel = nullptr;
+    int32_t m_nParentId = -1; // INVALID_ID: all of the kind
+    bool m_bFiltered = false;
+    QList<int> m_columnWidths[3]; // by column set: satellites, transponders, programs
     QAction* m_pFilterAction = nullptr;
     IMessageSink* m_pSink = nullptr;
     std::function<int(CFilterDlg&)> m_fnRunFilterDlg;
@@ -121,6 +158,9 @@ private:
     bool m_bDragging = false;
     int m_nDragIndex = -1;
     int m_nDropIndex = -1;
+    // Scrolls the rows while a drag is near an edge; m_ptDrag is where the pointer last was.
+    QTimer* m_pAutoScroll = nullptr;
+    QPoint m_ptDrag;
 
     // The left-button press that may become a drag: its row (-1: none) and where it was. A press
     // on a row that is already selected keeps the selection, so that several rows can be dragged;

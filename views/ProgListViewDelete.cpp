@@ -47,11 +47,23 @@ void CProgListView::DeleteSelected()
         }
     }
 
-    // Row 0 is never reselected: deleting from the top leaves the list without a selection.
-    if (nReselect > 0 && GetRowCount() > 0)
-        SelectRow(nReselect < GetRowCount() ? nReselect : 0);
+    // Row 0 is never reselected: deleting from the top leaves the list without a selection. The
+    // keyboard's current row is the reselected row, or none, so that the arrow keys go on from
+    // what is highlighted.
+    if (bRemovedAny || nReselect >= 0) {
+        int nCurrent = -1;
+        if (nReselect > 0 && GetRowCount() > 0) {
+            nCurrent = nReselect < GetRowCount() ? nReselect : 0;
+            SelectRow(nCurrent);
+        } else if (const std::vector<int> rows = GetSelectedRows(); !rows.empty()) {
+            nCurrent = rows.front(); // rows whose records were gone stay selected
+        }
+        SetCurrentRow(nCurrent);
+    }
     if (bRemovedAny && (nKind == NODE_SAT || nKind == NODE_TP))
         emit TreeRecordsChanged();
+    if (bRemovedAny && m_bFiltered)
+        emit FilterChanged();
     if (bRemovedAny)
         emit DbModified();
 }

@@ -6,8 +6,11 @@
 
 #include <QApplication>
 #include <QItemSelectionModel>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -49,22 +52,67 @@ void CProgListView::DragMove(const QPoint& pt)
 {
     if (!m_bDragging)
         return;
+    m_ptDrag = pt;
     if (m_pDragImage)
         m_pDragImage->move(viewport()->mapToGlobal(pt) + QPoint(DRAG_IMAGE_DX, DRAG_IMAGE_DY));
+    if (AutoScrollDirection(pt) != 0) {
+        if (!m_pAutoScroll->isActive())
+            m_pAutoScroll->start();
+    } else {
+        m_pAutoScroll->stop();
+    }
     if (!viewport()->rect().contains(pt))
         return; // outside the rows the last target stays
     viewport()->setCursor(Qt::ArrowCursor);
-    const QModelIndex hit = indexAt(pt);
+    UpdateDropTarget(pt);
+}
+
+void CProgListView::UpdateDropTarget(const QPoint& pt)
+{
+    const QRect rc = viewport()->rect();
+    const QPoint ptInside(std::clamp(pt.x(), rc.left(), rc.right()),
+                          std::clamp(pt.y(), rc.top(), rc.bottom()));
+    const QModelIndex hit = indexAt(ptInside);
     if (!hit.isValid())
         return;
     m_nDropIndex = hit.row();
     m_pModel->SetDropHilite(m_nDropIndex);
 }
 
+int CProgListView::AutoScrollDirection(const QPoint& pt) const
+{
+    // The band is one row high, inside the edge; the pointer beyond the edge scrolls too.
+    const int nBand = std::max(verticalHeader()->defaultSectionSize(), 8);
+    if (pt.x() < 0 || pt.x() >= viewport()->width())
+        return 0;
+    if (pt.y() < nBand)
+        return -1;
+    if (pt.y() >= viewport()->height() - nBand)
+        return 1;
+    return 0;
+}
+
+// One step of scrolling during a drag: a row further, and the row at the edge is the target. At the
+// end of the rows the scrolling stops and the target stays.
+void CProgListView::OnAutoScroll()
+{
+    const int nDirection = m_bDragging ? AutoScrollDirection(m_ptDrag) : 0;
+    QScrollBar* pBar = verticalScrollBar();
+    const int nOld = pBar->value();
+    if (nDirection != 0)
+        pBar->setValue(nOld + nDirection * pBar->singleStep());
+    if (pBar->value() == nOld) {
+        m_pAutoScroll->stop();
+        return;
+    }
+    UpdateDropTarget(m_ptDrag);
+}
+
 void CProgListView::EndDrag()
 {
     if (!m_bDragging)
         return;
+    m_pAutoScroll->stop();
     m_bDragging = false;
     m_pDragImage.reset();
     viewport()->unsetCursor();
@@ -78,6 +126,7 @@ void CProgListView::CancelDrag()
 {
     if (!m_bDragging)
         return;
+    m_pAutoScroll->stop();
     m_bDragging = false;
     m_pDragImage.reset();
     viewport()->unsetCursor();
@@ -114,6 +163,9 @@ void CProgListView::DropItems()
     selectionModel()->clearSelection();
     m_pModel->ReorderRows(std::move(rows.ids));
     SetRowSelection(rows.selected);
+    // The tree lists satellites and transponders in database order.
+    if (GetKind() == NODE_SAT || GetKind() == NODE_TP)
+        emit TreeRecordsChanged();
     emit DbModified();
 }
 

@@ -6,8 +6,12 @@
 #include "views/ProgListModel.h"
 
 #include <QAction>
+#include <QItemSelectionModel>
+#include <QLocale>
 
-// Filtering: the Filter command and its enabling.
+#include <unordered_set>
+
+// Filtering: the Filter command and its enabling, the filter's state and its end.
 
 void CProgListView::SetFilterAction(QAction* pAction)
 {
@@ -53,4 +57,60 @@ void CProgListView::OnFilter()
     clearSelection();
     ResetPress();
     m_pModel->SetRows(std::move(rows));
+    if (m_bFiltered)
+        emit FilterChanged(); // a further filter: fewer rows
+    else
+        SetFiltered(true);
+}
+
+void CProgListView::SetFiltered(bool bFiltered)
+{
+    if (bFiltered == m_bFiltered)
+        return;
+    m_bFiltered = bFiltered;
+    emit FilterChanged();
+}
+
+void CProgListView::ClearFilter()
+{
+    if (!m_bFiltered)
+        return;
+    std::unordered_set<int32_t> selectedIds;
+    for (int nRow : GetSelectedRows())
+        selectedIds.insert(GetRowId(nRow));
+    ShowRecords(GetKind(), m_nParentId);
+    if (selectedIds.empty())
+        return;
+    std::vector<bool> selected(static_cast<size_t>(GetRowCount()), false);
+    int nFirst = -1;
+    for (int nRow = 0; nRow < GetRowCount(); ++nRow) {
+        if (selectedIds.count(GetRowId(nRow)) == 0)
+            continue;
+        selected[static_cast<size_t>(nRow)] = true;
+        if (nFirst < 0)
+            nFirst = nRow;
+    }
+    SetRowSelection(selected);
+    SetCurrentRow(nFirst);
+    if (nFirst >= 0)
+        scrollTo(m_pModel->index(nFirst, 0));
+}
+
+QString CProgListView::GetFilterStatus() const
+{
+    if (!m_bFiltered)
+        return QString();
+    // The records the listing showed before any filter: those of the kind under its parent.
+    int nTotal = 0;
+    const int32_t nKind = GetKind();
+    if (const CNodeList* pList = GetCurrentList())
+        for (const CNode* pNode : *pList)
+            if (nKind == NODE_SAT || m_nParentId == INVALID_ID || pNode->GetParentId() == m_nParentId)
+                ++nTotal;
+    const char* pszNoun = nKind == NODE_PROG ? (nTotal == 1 ? "program" : "programs")
+                          : nKind == NODE_TP ? (nTotal == 1 ? "transponder" : "transponders")
+                                             : (nTotal == 1 ? "satellite" : "satellites");
+    const QLocale numbers(QLocale::English, QLocale::UnitedStates);
+    return QStringLiteral("Filter: %1 of %2 %3")
+        .arg(numbers.toString(GetRowCount()), numbers.toString(nTotal), QString::fromLatin1(pszNoun));
 }

@@ -166,9 +166,15 @@ TEST_F(UserDb25Test, AutoReadsNothingAndStoresNoMessage)
     UserDb25(img, ADDR, MakeDb(1, 1, 1));
     WriteBytes(dir.File("fw.bin"), img.Data());
 
-    CFixedUserDbAddr autoAddr(0);
+    // The reader says that "Auto" cannot work for it when it asks.
+    struct CAutoAddr : IUserDbAddrSource
+    {
+        std::vector<bool> asked;
+        uint32_t AskUserDbAddr(bool bAutoAllowed) override { return asked.push_back(bAutoAllowed), 0; }
+    } autoAddr;
     CAccessUserDb25In in(autoAddr);
     EXPECT_FALSE(in.LoadDb(dir.File("fw.bin"), &m_db));
+    EXPECT_EQ(autoAddr.asked, std::vector<bool>{false});
     EXPECT_EQ(HasLastError(), 0);
     EXPECT_TRUE(m_db.IsEmpty());
 
@@ -210,6 +216,13 @@ TEST_F(UserDb25Test, NoValidHeaderFindsNothingButSucceeds)
     img.Be32(0x100, MAGIC); // empty block without end marker: not valid
     EXPECT_TRUE(Load(img));
     EXPECT_TRUE(m_db.IsEmpty());
+    // What the editor tells the user about such an image.
+    CFixedUserDbAddr addr(ADDR);
+    CAccessUserDb25In in(addr);
+    std::vector<uint8_t> file(ADDR, 0);
+    file.insert(file.end(), img.Data().begin(), img.Data().end());
+    ASSERT_TRUE(in.LoadDbFromBuffer(file.data(), file.size(), ADDR, &m_db));
+    EXPECT_EQ(in.DescribeEmptyResult(), "No channel records were found at address 0x110000 (layout 2.5).");
 }
 
 TEST_F(UserDb25Test, SupersededTwiceIsFollowedToTheCopyInForce)

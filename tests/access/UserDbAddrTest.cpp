@@ -38,11 +38,15 @@ TEST(UserDbAddr, ValuesBeyond32BitsSaturate)
     EXPECT_EQ(nAddr, 0xFFFFFFFFu);
 }
 
-TEST(UserDbAddr, EmptyAndZeroAreRefusedWithoutTouchingTheResult)
+TEST(UserDbAddr, EmptyTextNoDigitsAndZeroAreRefusedWithoutTouchingTheResult)
 {
     uint32_t nAddr = 0x1234;
     EXPECT_EQ(ParseUserDbAddr("", nAddr), UserDbAddrParse::Empty);
-    for (const char* psz : {"0", "xyz", "   ", "0x0", "0x", "0xg", "000000", "-0", "g1"})
+    // No hexadecimal digit where the number starts: not an address at all, rather than zero.
+    for (const char* psz : {"zz", "xyz", "   ", "g1", "-", "+x", "\t-z"})
+        EXPECT_EQ(ParseUserDbAddr(psz, nAddr), UserDbAddrParse::NotHex) << psz;
+    // A "0x" without digits behind it is the number 0.
+    for (const char* psz : {"0", "0x0", "0x", "0xg", "000000", "-0"})
         EXPECT_EQ(ParseUserDbAddr(psz, nAddr), UserDbAddrParse::Zero) << psz;
     EXPECT_EQ(nAddr, 0x1234u);
 }
@@ -62,4 +66,12 @@ TEST(UserDbAddr, ChoiceOfTheAutoItemIsZeroWhateverTheText)
     // Typing "Auto" is not choosing the item: it has no hexadecimal digit... except 'A'.
     ASSERT_EQ(ParseUserDbAddrChoice(-1, "Auto", nAddr), UserDbAddrParse::Ok);
     EXPECT_EQ(nAddr, 0xAu);
+
+    // For a layout that is never searched for, the item is refused; addresses still do.
+    nAddr = 0x1234;
+    EXPECT_EQ(ParseUserDbAddrChoice(USERDB_ADDR_AUTO_ITEM, "Auto", nAddr, false),
+              UserDbAddrParse::AutoRefused);
+    EXPECT_EQ(nAddr, 0x1234u);
+    ASSERT_EQ(ParseUserDbAddrChoice(1, USERDB_ADDR_ITEMS[1], nAddr, false), UserDbAddrParse::Ok);
+    EXPECT_EQ(nAddr, 0x110000u);
 }

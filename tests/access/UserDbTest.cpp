@@ -203,6 +203,16 @@ TEST_F(UserDb20Test, RegionSearchStepsByWholeBlocksOf64KiB)
     m_db.Clear();
     ASSERT_TRUE(Load(two, 0));
     EXPECT_EQ(m_db.GetSatList().GetCount(), 1);
+
+    // A database without blocks: the load succeeds empty, and says where the search found it.
+    CImage none(0x40000, 0x00);
+    UserDb20(none, 0x30000, MakeDb(0, 0, 0));
+    CFixedUserDbAddr addr(0);
+    CAccessUserDbIn in(addr);
+    m_db.Clear();
+    ASSERT_TRUE(in.LoadDbFromBuffer(none.Data().data(), none.Size(), 0, &m_db)) << GetLastErrorMsg();
+    EXPECT_TRUE(m_db.IsEmpty());
+    EXPECT_EQ(in.DescribeEmptyResult(), "No channel records were found at address 0x30000 (layout 2.0).");
 }
 
 TEST_F(UserDb20Test, ImageNoLongerThanTheAddressIsASizeError)
@@ -236,11 +246,13 @@ TEST_F(UserDb20Test, LoadsFromAFileWithTheAskedAddress)
     struct CCountingAddr : IUserDbAddrSource
     {
         int nAsked = 0;
-        uint32_t AskUserDbAddr() override { return ++nAsked, 0x110000; }
+        bool bAutoAllowed = false;
+        uint32_t AskUserDbAddr(bool bAuto) override { return bAutoAllowed = bAuto, ++nAsked, 0x110000; }
     } addr;
     CAccessUserDbIn in(addr);
     ASSERT_TRUE(in.LoadDb(dir.File("fw.bin"), &m_db)) << GetLastErrorMsg();
     EXPECT_EQ(addr.nAsked, 1);
+    EXPECT_TRUE(addr.bAutoAllowed); // layout 2.0 searches
     EXPECT_EQ(m_db.GetSatList().GetCount(), 2);
     EXPECT_EQ(m_db.GetTpList().GetCount(), 4);
     EXPECT_EQ(m_db.GetProgList().GetCount(), 8);

@@ -97,7 +97,7 @@ TEST_F(CliFirmware, UsageErrorsForLayoutAndAddress)
     EXPECT_TRUE(Contains(r.strErr, "The address can not be 0!")) << r.strErr;
     r = Run({"info", "fw.bin", "--from", "bin20", "--addr", "xyz"});
     EXPECT_EQ(r.nExit, 2);
-    EXPECT_TRUE(Contains(r.strErr, "The address can not be 0!")) << r.strErr;
+    EXPECT_TRUE(Contains(r.strErr, "The address must be hexadecimal, e.g. 110000.")) << r.strErr;
     r = Run({"info", "fw.bin", "--from", "bin20", "--addr="});
     EXPECT_EQ(r.nExit, 2);
     EXPECT_TRUE(Contains(r.strErr, "The address can not be empty!")) << r.strErr;
@@ -175,4 +175,57 @@ TEST_F(CliFirmware, MergeFailures)
 
     r = Run({"merge", "s.db"});
     EXPECT_EQ(r.nExit, 2);
+}
+
+// --backup on the two commands that overwrite a file: the first original is kept as FILE.bak, an
+// existing FILE.bak is never replaced, a backup that cannot be made stops the command before the
+// file is touched; without --backup no FILE.bak appears.
+TEST_F(CliFirmware, BackupKeepsTheOverwrittenFileWhenAsked)
+{
+    ASSERT_EQ(Run({"sample", "s.db"}).nExit, 0);
+    const std::vector<uint8_t> image = ReadBytes(m_dir.File("fw.bin"));
+    WriteText(m_dir.File("out.db"), "old output");
+
+    CliResult r = Run({"convert", "s.db", "out.db"});
+    ASSERT_EQ(r.nExit, 0) << r.strErr;
+    EXPECT_FALSE(FileExists(m_dir.File("out.db.bak")));
+    r = Run({"merge", "s.db", "fw.bin"});
+    ASSERT_EQ(r.nExit, 0) << r.strErr;
+    EXPECT_FALSE(FileExists(m_dir.File("fw.bin.bak")));
+
+    WriteBytes(m_dir.File("fw.bin"), image);
+    WriteText(m_dir.File("out.db"), "old output");
+    r = Run({"convert", "s.db", "out.db", "--backup"});
+    ASSERT_EQ(r.nExit, 0) << r.strErr;
+    EXPECT_EQ(ReadText(m_dir.File("out.db.bak")), "old output");
+    EXPECT_EQ(ReadBytes(m_dir.File("out.db")), ReadBytes(m_dir.File("s.db")));
+    r = Run({"merge", "s.db", "fw.bin", "--backup"});
+    ASSERT_EQ(r.nExit, 0) << r.strErr;
+    EXPECT_EQ(ReadBytes(m_dir.File("fw.bin.bak")), image);
+    EXPECT_NE(ReadBytes(m_dir.File("fw.bin")), image);
+
+    // A second run keeps the first backups.
+    r = Run({"convert", "fw.bin", "out.db", "--from", "bin20", "--backup"});
+    ASSERT_EQ(r.nExit, 0) << r.strErr;
+    EXPECT_EQ(ReadText(m_dir.File("out.db.bak")), "old output");
+    r = Run({"merge", "out.db", "fw.bin", "--backup"});
+    ASSERT_EQ(r.nExit, 0) << r.strErr;
+    EXPECT_EQ(ReadBytes(m_dir.File("fw.bin.bak")), image);
+    // A new file has nothing to keep.
+    r = Run({"convert", "s.db", "new.db", "--backup"});
+    ASSERT_EQ(r.nExit, 0) << r.strErr;
+    EXPECT_FALSE(FileExists(m_dir.File("new.db.bak")));
+
+    // No room for ".bak" behind the name: nothing is written.
+    const std::string strLong(250, 'f');
+    WriteBytes(m_dir.File(strLong + ".db"), {1, 2, 3});
+    r = Run({"convert", "s.db", strLong + ".db", "--backup"});
+    EXPECT_EQ(r.nExit, 1);
+    EXPECT_TRUE(Contains(r.strErr, "Save Error: no backup of")) << r.strErr;
+    EXPECT_EQ(ReadBytes(m_dir.File(strLong + ".db")), (std::vector<uint8_t>{1, 2, 3}));
+    WriteBytes(m_dir.File(strLong + ".bin"), image);
+    r = Run({"merge", "s.db", strLong + ".bin", "--backup"});
+    EXPECT_EQ(r.nExit, 1);
+    EXPECT_TRUE(Contains(r.strErr, "Merge Error: no backup of")) << r.strErr;
+    EXPECT_EQ(ReadBytes(m_dir.File(strLong + ".bin")), image);
 }

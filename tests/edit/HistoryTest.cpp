@@ -1,6 +1,7 @@
 #include "edit/EditHistory.h"
 
 #include "db/Columns.h"
+#include "edit/FixCommand.h"
 #include "edit/InsertCommand.h"
 #include "edit/MoveCommand.h"
 #include "edit/RecordSet.h"
@@ -10,9 +11,9 @@
 
 #include "tests/edit/EditTestUtil.h"
 
-#include <algorithm>
-
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -27,7 +28,7 @@ public:
     {
         const NodeType nKind = static_cast<NodeType>(Pick(0, 2));
         const CNodeList& list = db.GetList(nKind);
-        const int nSwitch = Pick(0, bInCompound ? 10 : 11);
+        const int nSwitch = Pick(0, bInCompound ? 11 : 12);
         switch (nSwitch) {
         case 0: {
             const FieldDesc* const* pFields = nKind == NODE_SAT  ? g_satFields
@@ -95,8 +96,26 @@ public:
             EXPECT_FALSE(strError.empty());
             return CInsertCommand::Duplicate(nKind, SomeIds(list));
         }
-        case 9:
-        case 10: {
+        case 9: {
+            // The fix of whatever the check finds; or first duplicates of some transponders, with
+            // another ServiceId for some of the originals' programs, so that the fix moves the
+            // copies' remaining programs onto the transponders kept.
+            if (Pick(0, 1))
+                return std::make_unique<CFixCommand>();
+            const std::vector<int32_t> tpIds = SomeIds(db.GetTpList());
+            std::vector<int32_t> progIds;
+            for (const CNode* p : db.GetProgList())
+                if (std::find(tpIds.begin(), tpIds.end(), p->GetParentId()) != tpIds.end() && Pick(0, 1))
+                    progIds.push_back(p->GetId());
+            auto pCompound = std::make_unique<CCompoundCommand>("Duplicate and fix");
+            pCompound->Add(CInsertCommand::Duplicate(NODE_TP, tpIds));
+            pCompound->Add(MakeSetFieldCommand(NODE_PROG, ProgField::ServiceId, progIds,
+                                               static_cast<uint32_t>(m_rng())));
+            pCompound->Add(std::make_unique<CFixCommand>());
+            return pCompound;
+        }
+        case 10:
+        case 11: {
             // The rows of a listing in database order, some of them (narrowed by Filter or Find),
             // sometimes with an id of no record: sorted, or moved by the keyboard.
             const int32_t nParent = nKind == NODE_SAT || Pick(0, 2) == 0
@@ -114,7 +133,7 @@ public:
                 rows.ids.push_back(SomeId(list));
                 rows.selected.push_back(true);
             }
-            if (nSwitch == 10)
+            if (nSwitch == 11)
                 return CReorderCommand::KeyMove(nKind, nParent, std::move(rows),
                                                 static_cast<RowMove>(Pick(0, 3)));
             std::shuffle(rows.ids.begin(), rows.ids.end(), m_rng);

@@ -17,7 +17,7 @@ class CCountingAddr : public IUserDbAddrSource
 {
 public:
     int nAsked = 0;
-    uint32_t AskUserDbAddr() override
+    uint32_t AskUserDbAddr(bool) override
     {
         ++nAsked;
         return 0x110000;

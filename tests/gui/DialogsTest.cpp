@@ -1,5 +1,5 @@
 // The "UserDb Config" dialog: items, the OK rules for chosen and typed addresses, and the
-// refusals that keep the dialog open.
+// refusals that keep the dialog open; the real prompt's Save As dialog.
 
 #include "GuiTestMain.h"
 #include "QueuePrompt.h"
@@ -7,6 +7,7 @@
 #include "app/UserDbAddrDlg.h"
 
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -68,22 +69,36 @@ private slots:
 
     void RefusedTextKeepsTheDialogOpen_data()
     {
-        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("text"); // "<Auto>": the item chosen
+        QTest::addColumn<bool>("autoAllowed");
         QTest::addColumn<QString>("message");
-        QTest::newRow("empty") << QString() << QStringLiteral("Empty Input|The address can not be empty!");
-        QTest::newRow("no digits") << QStringLiteral("xyz")
-                                   << QStringLiteral("Error|The address can not be 0!");
-        QTest::newRow("zero") << QStringLiteral("0") << QStringLiteral("Error|The address can not be 0!");
+        QTest::newRow("empty") << QString() << true
+                               << QStringLiteral("Empty Input|The address can not be empty!");
+        QTest::newRow("no digits") << QStringLiteral("xyz") << true
+                                   << QStringLiteral("Error|The address must be hexadecimal, e.g. 110000.");
+        QTest::newRow("not hexadecimal")
+            << QStringLiteral("zz") << true
+            << QStringLiteral("Error|The address must be hexadecimal, e.g. 110000.");
+        QTest::newRow("zero") << QStringLiteral("0") << true
+                              << QStringLiteral("Error|The address can not be 0!");
+        QTest::newRow("Auto for layout 2.5")
+            << QStringLiteral("<Auto>") << false
+            << QStringLiteral("Error|Layout 2.5 needs the address of the user database.");
     }
 
     void RefusedTextKeepsTheDialogOpen()
     {
         QFETCH(QString, text);
+        QFETCH(bool, autoAllowed);
         QFETCH(QString, message);
         CQueuePrompt sink;
         CUserDbAddrDlg dlg(sink);
+        dlg.SetAutoAllowed(autoAllowed);
         dlg.show();
-        dlg.GetComboBox()->setEditText(text);
+        if (text == QLatin1String("<Auto>"))
+            dlg.GetComboBox()->setCurrentIndex(0);
+        else
+            dlg.GetComboBox()->setEditText(text);
         dlg.findChild<QPushButton*>("okButton")->click();
         QCOMPARE(sink.Only(), message);
         QCOMPARE(sink.messages[0].nIcon, IMessageSink::ICON_WARNING);
@@ -103,11 +118,48 @@ private slots:
         CUserDbAddrDlg dlg(sink);
         dlg.GetComboBox()->setCurrentIndex(1);
         QTimer::singleShot(0, &dlg, [&dlg] { dlg.findChild<QPushButton*>("cancelButton")->click(); });
-        QCOMPARE(dlg.AskUserDbAddr(), 0u);
+        QCOMPARE(dlg.AskUserDbAddr(true), 0u);
 
         dlg.GetComboBox()->setCurrentIndex(2);
         QTimer::singleShot(0, &dlg, [&dlg] { dlg.findChild<QPushButton*>("okButton")->click(); });
-        QCOMPARE(dlg.AskUserDbAddr(), 0x120000u);
+        QCOMPARE(dlg.AskUserDbAddr(true), 0x120000u);
+
+        // Where "Auto" is refused, Cancel is the way out without an address.
+        dlg.GetComboBox()->setCurrentIndex(0);
+        QTimer::singleShot(0, &dlg, [&dlg] {
+            dlg.findChild<QPushButton*>("okButton")->click();
+            dlg.findChild<QPushButton*>("cancelButton")->click();
+        });
+        QCOMPARE(dlg.AskUserDbAddr(false), 0u);
+        QCOMPARE(sink.Only(), QStringLiteral("Error|Layout 2.5 needs the address of the user database."));
+    }
+
+    // The real Save As dialog asks before replacing a file; the one that picks an image to merge
+    // into does not (the image must exist). Each dialog is looked at while it runs, then cancelled.
+    void SaveAsDialogAsksBeforeReplacingAFile()
+    {
+        CQtPrompt prompt;
+        for (bool bMustExist : {false, true}) {
+            int nSeen = 0;
+            QTimer::singleShot(0, this, [&] {
+                auto* pDlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                if (!pDlg)
+                    return;
+                ++nSeen;
+                QCOMPARE(pDlg->testOption(QFileDialog::DontConfirmOverwrite), bMustExist);
+                QCOMPARE(pDlg->acceptMode(), bMustExist ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+                pDlg->reject();
+            });
+            QTimer::singleShot(5000, this, [] {
+                if (auto* pDlg = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                    pDlg->reject();
+            });
+            QVERIFY(prompt
+                        .GetSaveFileName(QStringLiteral("Program Db File(*.db)"),
+                                         QStringLiteral("DefaultDb.db"), QStringLiteral("db"), bMustExist)
+                        .isEmpty());
+            QCOMPARE(nSeen, 1);
+        }
     }
 };
 

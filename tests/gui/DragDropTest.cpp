@@ -380,6 +380,8 @@ private slots:
         QCOMPARE(Selected(), QStringLiteral("EF"));
     }
 
+    // Satellites and transponders move in their own lists, and the tree, wired as in the editor,
+    // follows the new order, keeping what was expanded and the node that is current.
     void SatellitesAndTranspondersMoveInTheirOwnLists()
     {
         AddSat(*m_pDb, "S0");
@@ -388,6 +390,19 @@ private slots:
         AddTp(*m_pDb, 0, 100, 1);
         AddTp(*m_pDb, 0, 200, 2);
         AddTp(*m_pDb, 0, 300, 3);
+        CProgBrowseView tree;
+        connect(m_pList.get(), &CProgListView::TreeRecordsChanged, &tree, &CProgBrowseView::RefreshTree);
+        tree.ShowDb(m_pDb.get());
+        tree.GetSatGroupItem()->setExpanded(true);
+        tree.GetSatGroupItem()->child(0)->setExpanded(true);
+        tree.setCurrentItem(tree.GetSatGroupItem());
+        const auto Children = [&tree](QTreeWidgetItem* pItem) {
+            QStringList out;
+            for (int i = 0; i < pItem->childCount(); ++i)
+                out << pItem->child(i)->text(0);
+            return out;
+        };
+
         m_pList->ShowRecords(NODE_SAT, INVALID_ID);
         Click(2);
         Drag(2, 0);
@@ -396,6 +411,9 @@ private slots:
             sats << QString::fromStdString(static_cast<const CSatNode*>(p)->GetRecord()->GetName());
         QCOMPARE(sats, QStringList({"S2", "S0", "S1"}));
         QCOMPARE(m_pList->GetRowId(0), 2);
+        QCOMPARE(Children(tree.GetSatGroupItem()), sats);
+        QVERIFY(tree.GetSatGroupItem()->child(1)->isExpanded()); // S0
+        QVERIFY(tree.currentItem() == tree.GetSatGroupItem());
 
         m_pList->ShowRecords(NODE_TP, 0);
         Click(0);
@@ -405,7 +423,76 @@ private slots:
             tps << QString::number(p->GetId()) + "/" + QString::number(p->GetParentId());
         QCOMPARE(tps, QStringList({"1/0", "0/0", "2/0"}));
         QCOMPARE(m_pList->model()->data(m_pList->model()->index(1, 2)).toString(), QStringLiteral("100"));
+        QCOMPARE(Children(tree.GetSatGroupItem()->child(1)), QStringList({"1-200-2", "0-100-1", "2-300-3"}));
         QCOMPARE(m_pModified->count(), 2);
+    }
+
+    // Escape gives a drag up: nothing moves, and the button's release drops nothing.
+    void EscapeGivesUpADrag()
+    {
+        ShowProgs("ABCD");
+        Click(0);
+        QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, At(0));
+        QTest::mouseMove(Viewport(), At(2));
+        QVERIFY(m_pList->IsDragging());
+        QCOMPARE(m_pList->GetModel()->GetDropHilite(), 2);
+        QTest::keyClick(m_pList.get(), Qt::Key_Escape);
+        QVERIFY(!m_pList->IsDragging());
+        QVERIFY(m_pList->GetDragImage() == nullptr);
+        QCOMPARE(m_pList->GetModel()->GetDropHilite(), -1);
+        QTest::mouseMove(Viewport(), At(3));
+        QVERIFY(!m_pList->IsDragging());
+        QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::NoModifier, At(3));
+        QCOMPARE(Rows(), QStringLiteral("ABCD"));
+        QCOMPARE(Db(), QStringLiteral("ABCD"));
+        QCOMPARE(m_pModified->count(), 0);
+    }
+
+    // Held near the bottom edge, a drag scrolls the rows, and the row at the edge becomes the
+    // target: rows can be dropped beyond the part that was visible when the drag began.
+    void ADragNearAnEdgeScrollsTheRows()
+    {
+        std::string names;
+        for (int i = 0; i < 200; ++i)
+            names += static_cast<char>('a' + i % 26);
+        ShowProgs(names);
+        QCoreApplication::processEvents();
+        QScrollBar* pBar = m_pList->verticalScrollBar();
+        QCOMPARE(pBar->value(), 0);
+        const int nLastVisible = m_pList->rowAt(Viewport()->height() - 1);
+        QVERIFY(nLastVisible > 0 && nLastVisible < 100);
+
+        Click(0);
+        QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, At(0));
+        QTest::mouseMove(Viewport(), At(1));
+        QVERIFY(m_pList->IsDragging());
+        const QPoint ptEdge(At(0).x(), Viewport()->height() - 2);
+        QTest::mouseMove(Viewport(), ptEdge);
+        QTRY_VERIFY(pBar->value() >= 10);
+        QVERIFY(m_pList->GetDropIndex() > nLastVisible);
+        // Away from the edge the rows stand still; the row under the pointer is the target.
+        const QPoint ptMiddle(At(0).x(), Viewport()->height() / 2);
+        QTest::mouseMove(Viewport(), ptMiddle);
+        const int nScroll = pBar->value();
+        QTest::qWait(200);
+        QCOMPARE(pBar->value(), nScroll);
+        const int nTarget = m_pList->GetDropIndex();
+        QCOMPARE(nTarget, m_pList->rowAt(ptMiddle.y()));
+        QVERIFY(nTarget > nLastVisible);
+        const int32_t nTargetId = m_pList->GetRowId(nTarget);
+        QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::NoModifier, ptMiddle);
+        QCOMPARE(m_pList->GetRowId(nTarget - 1), 0);
+        QCOMPARE(m_pList->GetRowId(nTarget), nTargetId);
+        QCOMPARE(m_pModified->count(), 1);
+
+        // At the top edge it scrolls back.
+        Click(nTarget - 1);
+        QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, At(nTarget - 1));
+        QTest::mouseMove(Viewport(), At(nTarget - 1) + QPoint(10, 0));
+        QTest::mouseMove(Viewport(), QPoint(At(0).x(), -5));
+        QTRY_COMPARE(pBar->value(), 0);
+        QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(At(0).x(), -5));
+        QCOMPARE(m_pList->GetRowId(0), 0); // dropped before the first row
     }
 
     // In the editor a move counts as an unsaved change: the next load asks before discarding it.
@@ -433,9 +520,9 @@ private slots:
         QCOMPARE((*frame.GetDb()->GetProgList().begin())->GetId(), nSecondId); // moved in the database
         QVERIFY(frame.IsModified());
 
-        prompt.discards.push_back(false); // keep the changes: no file dialog follows
+        prompt.saveAnswers.push_back(IPrompt::CHOICE_CANCEL); // keep the changes: no file dialog follows
         frame.OnOpenDb();
-        QCOMPARE(prompt.nDiscardQuestions, 1);
+        QCOMPARE(prompt.nSaveQuestions, 1);
         QVERIFY(prompt.dialogs.empty());
         QVERIFY(prompt.Drained());
     }

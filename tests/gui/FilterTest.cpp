@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -414,6 +415,99 @@ private slots:
         QVERIFY(bSeen);
         QCOMPARE(m_prompt.Only(), QStringLiteral("Empty|Empty Filter!"));
         QCOMPARE(Ids(), QStringList({"1"}));
+    }
+
+    // Enter in the value box adds the condition; it does not press OK.
+    void EnterInTheValueBoxAddsTheCondition()
+    {
+        m_pList->ShowRecords(NODE_PROG, INVALID_ID);
+        CListFilter filter(*m_pList->GetModel());
+        CFilterDlg dlg(&filter, &m_prompt);
+        dlg.OnInitDialog();
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        dlg.GetColumnCombo()->setCurrentIndex(6);
+        dlg.GetValueEdit()->setFocus();
+        QTest::keyClicks(dlg.GetValueEdit(), QStringLiteral("1"));
+        QTest::keyClick(dlg.GetValueEdit(), Qt::Key_Return);
+        QCOMPARE(ConditionRows(dlg.GetConditionList()), QStringList({"Scramble == 1"}));
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(m_prompt.Only(), QString());
+        dlg.GetColumnCombo()->setCurrentIndex(7);
+        dlg.GetValueEdit()->setText(QStringLiteral("0"));
+        QTest::keyClick(dlg.GetValueEdit(), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(dlg.GetConditionList()->topLevelItemCount(), 2);
+        QVERIFY(dlg.isVisible());
+        // Elsewhere Enter still presses OK.
+        dlg.GetColumnCombo()->setFocus();
+        QTest::keyClick(&dlg, Qt::Key_Return);
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(filter.GetItems().size(), size_t(2));
+    }
+
+    // A filter is cleared where it was made: selecting the tree node again, or Escape in the
+    // list. While it is in force, the status bar says how many rows are left of how many.
+    void AFilterIsShownAndClearedWhereItWasMade()
+    {
+        CQueuePrompt prompt;
+        CMainFrame frame(prompt);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        CProgBrowseView* pTree = frame.GetTreeView();
+        CProgListView* pList = frame.GetListView();
+        pTree->ShowDb(m_pDb.get());
+        pList->ShowDb(m_pDb.get());
+        auto* pStatus = frame.findChild<QLabel*>(QStringLiteral("messagePane"));
+        const auto ClickNode = [pTree](QTreeWidgetItem* pItem) {
+            QTest::mouseClick(pTree->viewport(), Qt::LeftButton, Qt::NoModifier,
+                              pTree->visualItemRect(pItem).center());
+        };
+        const auto Filter = [&](const Conditions& conds) {
+            pList->SetFilterDlgRunner([conds](CFilterDlg& dlg) {
+                dlg.OnInitDialog();
+                AddConditions(dlg, conds);
+                dlg.OnOK();
+                return dlg.result();
+            });
+            pList->OnFilter();
+        };
+
+        ClickNode(pTree->GetAllProgItem());
+        QCOMPARE(pList->GetRowCount(), 6);
+        QCOMPARE(pStatus->text(), QStringLiteral("Ready"));
+        Filter({{6, QStringLiteral("1")}}); // Scramble == 1
+        QCOMPARE(pList->GetRowCount(), 4);
+        QCOMPARE(pStatus->text(), QStringLiteral("Filter: 4 of 6 programs"));
+        Filter({{7, QStringLiteral("0")}}); // and Hide == 0
+        QCOMPARE(pStatus->text(), QStringLiteral("Filter: 3 of 6 programs"));
+        ClickNode(pTree->GetAllProgItem()); // the same node again
+        QCOMPARE(pList->GetRowCount(), 6);
+        QCOMPARE(pStatus->text(), QStringLiteral("Ready"));
+
+        // Escape: everything again, the selected record still selected.
+        pTree->GetSatGroupItem()->setExpanded(true);
+        ClickNode(pTree->GetSatGroupItem()->child(1)); // the transponders of "Hot"
+        ClickNode(pTree->GetSatGroupItem());
+        QCOMPARE(pList->GetRowCount(), 3);
+        Filter({{3, QStringLiteral("9750")}});
+        QCOMPARE(pStatus->text(), QStringLiteral("Filter: 2 of 3 satellites"));
+        pList->SelectRow(1); // "astra"
+        pList->setFocus();
+        QTest::keyClick(pList, Qt::Key_Escape);
+        QCOMPARE(pList->GetRowCount(), 3);
+        QCOMPARE(pList->GetSelectedRows(), std::vector<int>({2}));
+        QCOMPARE(pList->currentIndex().row(), 2);
+        QCOMPARE(pStatus->text(), QStringLiteral("Ready"));
+        // Without a filter Escape does nothing.
+        QTest::keyClick(pList, Qt::Key_Escape);
+        QCOMPARE(pList->GetRowCount(), 3);
+
+        // A delete in a filtered list counts down both numbers.
+        Filter({{3, QStringLiteral("9750")}});
+        pList->clearSelection();
+        pList->SelectRow(1);
+        pList->DeleteSelected();
+        QCOMPARE(pStatus->text(), QStringLiteral("Filter: 1 of 2 satellites"));
     }
 
     // In the editor the dialog's refusals reach the frame's prompt, and Ctrl+F runs the command.

@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -59,6 +60,18 @@ inline bool WriteAll(const QString& strPath, const QByteArray& data)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size();
 }
 
+// An executable shell script standing in for the converter.
+inline bool WriteScript(const QString& strPath, const QString& strBody)
+{
+    if (!WriteAll(strPath, ("#!/bin/sh\n" + strBody + "\n").toUtf8()))
+        return false;
+    return QFile::setPermissions(strPath, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// A converter that makes an upgrade image of the right size from its source.
+inline const QString CONVERTER_SCRIPT =
+    QStringLiteral("cat \"$1\" > \"$2\" && head -c 512 /dev/zero >> \"$2\"");
+
 class CFrameTestBase : public QObject
 {
     Q_OBJECT
@@ -93,9 +106,9 @@ protected:
     }
 
     // A .db file holding the sample database.
-    QString SampleDbFile()
+    QString SampleDbFile(const QString& strName = QStringLiteral("sample.db"))
     {
-        const QString strPath = Path("sample.db");
+        const QString strPath = Path(strName);
         CProgDb db;
         CAccessDummyIn().LoadDb("", &db);
         if (!CAccessDbOut().SaveDb(strPath.toStdString(), &db))
@@ -121,6 +134,7 @@ protected:
 private slots:
     void init()
     {
+        QSettings().clear(); // each test starts as a first run
         m_strOldCwd = QDir::currentPath();
         m_pDir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_pDir->isValid());

@@ -8,6 +8,7 @@
 #include "platform/CodePage.h"
 #include "views/ProgBrowseView.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QSettings>
@@ -37,12 +38,15 @@ private slots:
         QCOMPARE(m_pFrame->windowTitle(), QStringLiteral("Ravelin Advanced"));
         QMenu* pFile = m_pFrame->findChild<QMenu*>("menuFile");
         QVERIFY(pFile);
-        QCOMPARE(ActionTexts(pFile),
-                 QStringList({"Open Db", "Open Excel", "Open Bin 2.0", "Open Bin 2.5", "Filter\tCtrl+F(&F)",
-                              "Save As Db", "Save As Excel", "Merge To Bin", "-", "E&xit"}));
+        QCOMPARE(ActionTexts(pFile), QStringList({"Open Db", "Open Excel", "Open Bin 2.0", "Open Bin 2.5",
+                                                  "Recent &Files", "Filter(&F)", "&Save", "Save As Db",
+                                                  "Save As Excel", "Merge To Bin", "-", "E&xit"}));
         QCOMPARE(Action("actionFilter")->shortcut(), QKeySequence(QStringLiteral("Ctrl+F")));
+        QVERIFY(!m_pFrame->findChild<QMenu*>("menuRecentFiles")->isEnabled()); // nothing opened yet
         QStringList view = ActionTexts(m_pFrame->findChild<QMenu*>("menuView"));
-        QCOMPARE(view.mid(0, 2), QStringList({"&Toolbar", "&Status Bar"}));
+        QCOMPARE(view.mid(0, 3),
+                 QStringList({"&Toolbar", "&Status Bar", "Keep &Backups of Overwritten Files"}));
+        QVERIFY(Action("actionKeepBackups")->isChecked());
         QCOMPARE(ActionTexts(m_pFrame->findChild<QMenu*>("menuHelp")), QStringList({"&About Pelmora..."}));
 
         QToolBar* pBar = m_pFrame->findChild<QToolBar*>("toolBar");
@@ -76,6 +80,42 @@ private slots:
         QVERIFY(pSplitter->widget(0) == m_pFrame->GetTreeView());
         QVERIFY(pSplitter->widget(1) == m_pFrame->GetListView());
         QCOMPARE(pSplitter->sizes().at(0), 160);
+    }
+
+    // Window size and place, the splitter and the list's column widths of each record kind are
+    // what the last run left.
+    void LayoutIsRememberedBetweenRuns()
+    {
+        LoadSample();
+        m_pFrame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_pFrame.get()));
+        m_pFrame->resize(820, 540);
+        m_pFrame->GetSplitter()->setSizes({250, 570});
+        CProgListView* pList = m_pFrame->GetListView();
+        pList->ShowRecords(NODE_PROG, INVALID_ID);
+        pList->horizontalHeader()->resizeSection(2, 210);
+        pList->ShowRecords(NODE_SAT, INVALID_ID);
+        pList->horizontalHeader()->resizeSection(1, 150);
+        pList->ShowRecords(NODE_TP, 0); // transponders keep the default
+        QCOMPARE(pList->horizontalHeader()->sectionSize(1), 80);
+        pList->ShowRecords(NODE_PROG, 0);
+        QCOMPARE(pList->horizontalHeader()->sectionSize(2), 210); // also within the run
+        QVERIFY(m_pFrame->close());
+
+        NewFrame();
+        m_pFrame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_pFrame.get()));
+        QCOMPARE(m_pFrame->size(), QSize(820, 540));
+        QCOMPARE(m_pFrame->GetSplitter()->sizes().at(0), 250);
+        LoadSample();
+        pList = m_pFrame->GetListView();
+        pList->ShowRecords(NODE_SAT, INVALID_ID);
+        QCOMPARE(pList->horizontalHeader()->sectionSize(1), 150);
+        QCOMPARE(pList->horizontalHeader()->sectionSize(2), 80);
+        pList->ShowRecords(NODE_PROG, INVALID_ID);
+        QCOMPARE(pList->horizontalHeader()->sectionSize(2), 210);
+        pList->ShowRecords(NODE_TP, INVALID_ID);
+        QCOMPARE(pList->horizontalHeader()->sectionSize(1), 80);
     }
 
     void NextAndPreviousPaneMoveTheFocus()
@@ -141,7 +181,7 @@ private slots:
         QVERIFY(pApp->InitInstance({QStringLiteral("--sample")}));
         CMainFrame* pFrame = pApp->GetMainFrame();
         QVERIFY(pFrame && pFrame->isVisible());
-        QCOMPARE(pFrame->windowTitle(), QStringLiteral("Ravelin Advanced"));
+        QCOMPARE(pFrame->windowTitle(), QStringLiteral("Sample - Ravelin Advanced"));
         QCOMPARE(pFrame->GetTreeView()->GetSatGroupItem()->child(0)->text(0), QStringLiteral("A3S"));
 
         // A file named on the command line is loaded without a dialog.

@@ -1,6 +1,6 @@
 #pragma once
 
-// A prompt for the GUI tests: file dialogs, address questions and discard questions are answered
+// A prompt for the GUI tests: file dialogs, address questions and save questions are answered
 // from queues filled by the test, and every message and every dialog asked for is recorded. A
 // question with no answer queued is recorded as unexpected and answered with "cancel".
 
@@ -31,13 +31,14 @@ public:
         bool bMustExist;
     };
 
-    std::deque<QString> files;  // an empty string cancels the dialog
-    std::deque<uint32_t> addrs; // answers of the address question
-    std::deque<bool> discards;  // answers of the discard question
+    std::deque<QString> files;          // an empty string cancels the dialog
+    std::deque<uint32_t> addrs;         // answers of the address question
+    std::deque<SaveChoice> saveAnswers; // answers of the question about unsaved changes
     std::vector<Message> messages;
     std::vector<FileDialog> dialogs;
+    std::vector<bool> addrAutoAllowed; // bAutoAllowed of each address question
     int nAddrQuestions = 0;
-    int nDiscardQuestions = 0;
+    int nSaveQuestions = 0;
     QStringList unexpected;
 
     void ShowMessage(const std::string& strText, const std::string& strCaption, Icon nIcon) override
@@ -55,9 +56,10 @@ public:
         dialogs.push_back({true, strFilter, strDefaultName, strDefaultSuffix, bMustExist});
         return NextFile("save dialog");
     }
-    uint32_t AskUserDbAddr() override
+    uint32_t AskUserDbAddr(bool bAutoAllowed) override
     {
         ++nAddrQuestions;
+        addrAutoAllowed.push_back(bAutoAllowed);
         if (addrs.empty()) {
             unexpected << QStringLiteral("address question");
             return 0;
@@ -66,22 +68,22 @@ public:
         addrs.pop_front();
         return n;
     }
-    bool AskDiscardChanges() override
+    SaveChoice AskSaveChanges() override
     {
-        ++nDiscardQuestions;
-        if (discards.empty()) {
-            unexpected << QStringLiteral("discard question");
-            return false;
+        ++nSaveQuestions;
+        if (saveAnswers.empty()) {
+            unexpected << QStringLiteral("save question");
+            return CHOICE_CANCEL;
         }
-        bool b = discards.front();
-        discards.pop_front();
-        return b;
+        const SaveChoice choice = saveAnswers.front();
+        saveAnswers.pop_front();
+        return choice;
     }
 
     // Every queued answer was used and nothing unexpected was asked.
     bool Drained() const
     {
-        return files.empty() && addrs.empty() && discards.empty() && unexpected.isEmpty();
+        return files.empty() && addrs.empty() && saveAnswers.empty() && unexpected.isEmpty();
     }
     // The one message shown since the last Reset, as "caption|text"; "" when none, "<n messages>" for more.
     QString Only() const

@@ -11,7 +11,10 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QSignalSpy>
+#include <QToolTip>
 #include <QtTest>
 
 #include <memory>
@@ -328,11 +331,11 @@ private slots:
         QCOMPARE(Names(m_pDb->GetTpList()), QStringList({"1", "3"}));
         QCOMPARE(Names(m_pDb->GetProgList()), QStringList({"Two", "Orphan"}));
         QCOMPARE(modified.count(), 1);
-        // The tree is rebuilt: collapsed and nothing selected, while the list keeps showing the
-        // remaining satellites.
+        // The tree is rebuilt: what was expanded stays expanded and "Sat" stays the current node,
+        // while the list keeps showing the remaining satellites.
         QCOMPARE(Children(m_pTree->GetSatGroupItem()), QStringList({"Hot"}));
-        QVERIFY(!SatItem(0)->isExpanded());
-        QVERIFY(m_pTree->currentItem() == nullptr);
+        QVERIFY(SatItem(0)->isExpanded());
+        QVERIFY(m_pTree->currentItem() == m_pTree->GetSatGroupItem());
         QCOMPARE(m_pList->GetKind(), int32_t(NODE_SAT));
         QCOMPARE(Ids(*m_pList), QStringList({"1"}));
         QVERIFY(m_pList->GetSelectedRows().empty()); // row 0 is never reselected
@@ -348,6 +351,7 @@ private slots:
         QCOMPARE(Names(m_pDb->GetTpList()), QStringList({"0", "1", "3"}));
         QCOMPARE(Names(m_pDb->GetProgList()), QStringList({"One", "Two", "Three", "Orphan"}));
         QCOMPARE(Children(m_pTree->GetSatGroupItem()->child(0)), QStringList({"0-11747-27500"}));
+        QVERIFY(m_pTree->currentItem() == SatItem(0));
         QCOMPARE(Ids(*m_pList), QStringList({"0"}));
         QCOMPARE(m_pList->GetSelectedRows(), std::vector<int>({0})); // the position ran past the end
 
@@ -380,6 +384,8 @@ private slots:
         QTest::newRow("scattered rows") << QList<int>{1, 3, 5} << QStringList{"0", "2", "4"} << 1;
     }
 
+    // After a delete, the reselected row is also the keyboard's current row (none when nothing is
+    // reselected), so the arrow keys go on from the highlighted row.
     void ReselectAfterDelete()
     {
         QFETCH(QList<int>, deleted);
@@ -396,6 +402,9 @@ private slots:
         m_pList->clearSelection();
         for (int r : deleted)
             m_pList->SelectRow(r);
+        // As a click and a shift-click leave it: the current row is the last one chosen.
+        m_pList->selectionModel()->setCurrentIndex(m_pList->model()->index(deleted.last(), 0),
+                                                   QItemSelectionModel::NoUpdate);
         m_pList->DeleteSelected();
 
         QCOMPARE(Ids(*m_pList), remaining);
@@ -405,6 +414,9 @@ private slots:
             QVERIFY(sel.empty());
         else
             QCOMPARE(sel, std::vector<int>({selected}));
+        QCOMPARE(m_pList->currentIndex().row(), selected);
+        QTest::keyClick(m_pList.get(), Qt::Key_Down);
+        QCOMPARE(m_pList->GetSelectedRows(), std::vector<int>({selected + 1}));
     }
 
     void RowsWhoseRecordIsGoneAreNotRemoved()
@@ -429,6 +441,64 @@ private slots:
         QCOMPARE(modified.count(), 1);
         // Row 1 (not removed) stays selected, and the row now at position 2 is selected too.
         QCOMPARE(m_pList->GetSelectedRows(), std::vector<int>({1, 2}));
+    }
+
+    // A rebuild keeps the expanded nodes and the current node, told apart also when satellites
+    // share an id; a new database starts collapsed.
+    void TreeKeepsItsStateAcrossARefresh()
+    {
+        AddSat(*m_pDb, "Astra twin", 0);
+        AddTp(*m_pDb, 1, 11000, 27500);
+        m_pTree->ShowDb(m_pDb.get());
+        m_pList->ShowDb(m_pDb.get());
+        QSignalSpy requested(m_pTree.get(), &CProgBrowseView::RecordsRequested);
+        m_pTree->GetSatGroupItem()->setExpanded(true);
+        SatItem(2)->setExpanded(true); // the second satellite with id 0
+        Select(SatItem(1)->child(1));  // transponder 4 of "Hot"
+        QCOMPARE(requested.count(), 1);
+
+        m_pTree->RefreshTree();
+        QVERIFY(m_pTree->GetSatGroupItem()->isExpanded());
+        QVERIFY(!SatItem(0)->isExpanded());
+        QVERIFY(!SatItem(1)->isExpanded());
+        QVERIFY(SatItem(2)->isExpanded());
+        QCOMPARE(m_pTree->currentItem()->text(0), QStringLiteral("4-11000-27500"));
+        QVERIFY(m_pTree->currentItem()->parent() == SatItem(1));
+        QCOMPARE(requested.count(), 1); // a rebuild is no selection
+
+        // The current node gone: none is current.
+        QVERIFY(m_pDb->GetTpList().Remove(4));
+        m_pTree->RefreshTree();
+        QVERIFY(m_pTree->currentItem() == nullptr);
+        QVERIFY(SatItem(2)->isExpanded());
+
+        m_pTree->ShowDb(m_pDb.get());
+        QVERIFY(!m_pTree->GetSatGroupItem()->isExpanded());
+        QVERIFY(!SatItem(2)->isExpanded());
+    }
+
+    // A cell too narrow for its text shows all of it as a tool tip; other cells show none.
+    void TruncatedCellsShowTheirTextAsToolTip()
+    {
+        const std::string strLong = "Programme name, long"; // 20 bytes: as much as a record holds
+        AddProg(*m_pDb, 0, strLong);
+        m_pList->ShowDb(m_pDb.get());
+        m_pList->ShowRecords(NODE_PROG, INVALID_ID);
+        m_pList->resize(900, 300);
+        m_pList->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_pList.get()));
+        const auto Tip = [this](int nRow, int nColumn) {
+            const QPoint pt = m_pList->visualRect(m_pList->model()->index(nRow, nColumn)).center();
+            QHelpEvent help(QEvent::ToolTip, pt, m_pList->viewport()->mapToGlobal(pt));
+            QApplication::sendEvent(m_pList->viewport(), &help);
+            return help.isAccepted() ? QToolTip::text() : QString();
+        };
+        QCOMPARE(Tip(5, 2), QString::fromStdString(strLong));
+        QCOMPARE(Tip(0, 2), QString()); // "One"
+        QCOMPARE(Tip(5, 0), QString());
+        // Wide enough, the long name needs no tip either.
+        m_pList->horizontalHeader()->resizeSection(2, 600);
+        QCOMPARE(Tip(5, 2), QString());
     }
 
     void RowInsertionKeepsTheOtherRows()
