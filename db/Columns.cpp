@@ -235,34 +235,55 @@ int FindColumn(int32_t nKind, const std::string& strHeading)
     return -1;
 }
 
+bool GetCellNumber(const CNode& node, int nColumn, int64_t& nValue)
+{
+    const CColumn* pCol = GetColumn(node.GetType(), nColumn);
+    if (!pCol)
+        return false;
+    switch (pCol->nSource) {
+    case CColumn::SRC_ID:
+        nValue = node.GetId();
+        return true;
+    case CColumn::SRC_PARENT:
+        nValue = node.GetParentId();
+        return true;
+    case CColumn::SRC_NAME:
+        return false;
+    case CColumn::SRC_FIELD:
+    case CColumn::SRC_LNB_FREQ: {
+        uint32_t nField = 0;
+        if (node.GetType() == NODE_SAT)
+            nField = static_cast<const CSatNode&>(node).GetRecord()->Get(*pCol->pField);
+        else if (node.GetType() == NODE_TP)
+            nField = static_cast<const CTpNode&>(node).GetRecord()->Get(*pCol->pField);
+        else
+            nField = static_cast<const CProgNode&>(node).GetRecord()->Get(*pCol->pField);
+        nValue = pCol->nSource == CColumn::SRC_LNB_FREQ ? LnbIndexToFreq(nField) : nField;
+        return true;
+    }
+    }
+    return false;
+}
+
+std::string GetNodeName(const CNode& node)
+{
+    if (node.GetType() == NODE_SAT)
+        return static_cast<const CSatNode&>(node).GetRecord()->GetName();
+    if (node.GetType() == NODE_PROG)
+        return static_cast<const CProgNode&>(node).GetRecord()->GetName();
+    return std::string();
+}
+
 std::string GetCellText(const CNode& node, int nColumn)
 {
     const CColumn* pCol = GetColumn(node.GetType(), nColumn);
     if (!pCol)
         return std::string();
-    switch (pCol->nSource) {
-    case CColumn::SRC_ID:
-        return std::to_string(node.GetId());
-    case CColumn::SRC_PARENT:
-        return std::to_string(node.GetParentId());
-    case CColumn::SRC_NAME:
-        break;
-    case CColumn::SRC_FIELD:
-    case CColumn::SRC_LNB_FREQ: {
-        uint32_t nValue = 0;
-        if (node.GetType() == NODE_SAT)
-            nValue = static_cast<const CSatNode&>(node).GetRecord()->Get(*pCol->pField);
-        else if (node.GetType() == NODE_TP)
-            nValue = static_cast<const CTpNode&>(node).GetRecord()->Get(*pCol->pField);
-        else
-            nValue = static_cast<const CProgNode&>(node).GetRecord()->Get(*pCol->pField);
-        return std::to_string(pCol->nSource == CColumn::SRC_LNB_FREQ ? LnbIndexToFreq(nValue) : nValue);
-    }
-    }
-    const std::string strBytes = node.GetType() == NODE_SAT
-                                     ? static_cast<const CSatNode&>(node).GetRecord()->GetName()
-                                     : static_cast<const CProgNode&>(node).GetRecord()->GetName();
-    return CodePage::ToUtf8(strBytes, CodePage::GetAnsiCodePage());
+    if (pCol->nSource == CColumn::SRC_NAME)
+        return CodePage::ToUtf8(GetNodeName(node), CodePage::GetAnsiCodePage());
+    int64_t nValue = 0;
+    GetCellNumber(node, nColumn, nValue);
+    return std::to_string(nValue);
 }
 
 bool ParseCellText(int32_t nKind, int nColumn, const std::string& strText, CCellValue& value,

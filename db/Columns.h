@@ -33,6 +33,12 @@ const CColumn* GetColumn(int32_t nKind, int nColumn);
 // The column of a kind with this heading (compared exactly), or -1.
 int FindColumn(int32_t nKind, const std::string& strHeading);
 
+// The number a cell of the record's own kind shows (id, parent, field value, LNB frequency in MHz),
+// for sorting; false for names and outside the table.
+bool GetCellNumber(const CNode& node, int nColumn, int64_t& nValue);
+// The name of a satellite or program as stored: bytes in the ANSI code page. Empty for transponders.
+std::string GetNodeName(const CNode& node);
+
 // Text of a cell of the record's own kind as the list shows it: numbers in decimal, names converted
 // from the ANSI code page to UTF-8. Empty outside the table.
 std::string GetCellText(const CNode& node, int nColumn);

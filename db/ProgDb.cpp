@@ -222,6 +222,49 @@ void CNodeList::PutBack(std::vector<CRemovedNode> nodes)
     }
 }
 
+bool CNodeList::Permute(const std::vector<int32_t>& slots, const std::vector<int32_t>& from)
+{
+    const size_t nSlots = slots.size();
+    if (from.size() != nSlots)
+        return false;
+    for (size_t i = 0; i < nSlots; ++i)
+        if (slots[i] < 0 || slots[i] >= GetCount() || (i > 0 && slots[i] <= slots[i - 1]))
+            return false;
+    std::vector<bool> used(nSlots, false);
+    for (int32_t nFrom : from) {
+        if (nFrom < 0 || static_cast<size_t>(nFrom) >= nSlots || used[static_cast<size_t>(nFrom)])
+            return false;
+        used[static_cast<size_t>(nFrom)] = true;
+    }
+    if (nSlots == 0)
+        return true;
+
+    // The node at each slot, and the node before which it is put back: the first node after its run
+    // of adjacent slots, which stays where it is.
+    std::vector<POSITION> nodes(nSlots), anchors(nSlots);
+    POSITION pos = m_nodes.begin();
+    int32_t nIndex = 0;
+    for (size_t i = 0; i < nSlots; ++i) {
+        for (; nIndex < slots[i]; ++nIndex)
+            ++pos;
+        nodes[i] = pos;
+    }
+    for (size_t i = nSlots; i-- > 0;) {
+        const bool bRunGoesOn = i + 1 < nSlots && slots[i + 1] == slots[i] + 1;
+        anchors[i] = bRunGoesOn ? anchors[i + 1] : std::next(nodes[i]);
+    }
+    // splice keeps every iterator valid, so the id index stays right, except that of two nodes with
+    // one id another one may come first now.
+    NodeStore taken;
+    for (POSITION node : nodes)
+        taken.splice(taken.end(), m_nodes, node);
+    for (size_t i = 0; i < nSlots; ++i)
+        m_nodes.splice(anchors[i], taken, nodes[static_cast<size_t>(from[i])]);
+    if (m_index.size() != m_nodes.size())
+        m_bIndexDirty = true;
+    return true;
+}
+
 void CNodeList::Clear()
 {
     for (auto& pNode : m_nodes)

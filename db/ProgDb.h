@@ -116,6 +116,13 @@ public:
     // counter are untouched. One walk over the list.
     void PutBack(std::vector<CRemovedNode> nodes);
 
+    // Rearranges nodes among the given places: afterwards the node at position slots[i] is the one
+    // that stood at slots[from[i]] before. slots are ascending positions in the list, from is a
+    // permutation of 0 .. slots.size() - 1; anything else changes nothing and gives false. The other
+    // nodes keep their places; ids, parents and the id counter are untouched. One walk over the list
+    // up to the last slot; the nodes are relinked, not copied.
+    bool Permute(const std::vector<int32_t>& slots, const std::vector<int32_t>& from);
+
     int32_t GetLastId() const { return m_nLastId; }
 
     // Range access for walks in list order.

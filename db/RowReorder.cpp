@@ -73,3 +73,53 @@ bool DropRows(CNodeList& list, CListRows& rows, int nDragIndex, int nDropIndex)
     std::fill(rows.selected.begin() + target, rows.selected.begin() + target + moved.size(), true);
     return true;
 }
+
+bool MoveRows(CListRows& rows, RowMove nMove)
+{
+    const size_t nRows = rows.ids.size();
+    if (rows.selected.size() != nRows)
+        return false;
+    std::vector<size_t> order(nRows);
+    for (size_t i = 0; i < nRows; ++i)
+        order[i] = i;
+    bool bChanged = false;
+    auto isSelected = [&rows](size_t nRow) { return static_cast<bool>(rows.selected[nRow]); };
+    switch (nMove) {
+    case ROW_MOVE_UP:
+        for (size_t i = 1; i < nRows; ++i) {
+            if (isSelected(order[i]) && !isSelected(order[i - 1])) {
+                std::swap(order[i], order[i - 1]);
+                bChanged = true;
+            }
+        }
+        break;
+    case ROW_MOVE_DOWN:
+        for (size_t i = nRows; i-- > 1;) {
+            if (isSelected(order[i - 1]) && !isSelected(order[i])) {
+                std::swap(order[i], order[i - 1]);
+                bChanged = true;
+            }
+        }
+        break;
+    case ROW_MOVE_TOP:
+    case ROW_MOVE_BOTTOM: {
+        const bool bTop = nMove == ROW_MOVE_TOP;
+        std::stable_partition(order.begin(), order.end(),
+                              [&](size_t nRow) { return isSelected(nRow) == bTop; });
+        for (size_t i = 0; i < nRows && !bChanged; ++i)
+            bChanged = order[i] != i;
+        break;
+    }
+    }
+    if (!bChanged)
+        return false;
+    CListRows moved;
+    moved.ids.reserve(nRows);
+    moved.selected.reserve(nRows);
+    for (size_t nRow : order) {
+        moved.ids.push_back(rows.ids[nRow]);
+        moved.selected.push_back(rows.selected[nRow]);
+    }
+    rows = std::move(moved);
+    return true;
+}

@@ -23,3 +23,21 @@ struct CListRows
 
 // Returns true when the list or the rows changed. Negative indexes or no selection: no change.
 bool DropRows(CNodeList& list, CListRows& rows, int nDragIndex, int nDropIndex);
+
+// The keyboard's moves of the selected rows: Ctrl+Up and Ctrl+Down one place, Ctrl+Home and
+// Ctrl+End to the top and the bottom.
+enum RowMove
+{
+    ROW_MOVE_UP,
+    ROW_MOVE_DOWN,
+    ROW_MOVE_TOP,
+    ROW_MOVE_BOTTOM,
+};
+
+// Moves the selected rows among the rows, ids and selection flags together, without touching any
+// list. Up: each selected row changes places with the unselected row above it, so a block keeps its
+// shape and moves one place; selected rows already at the top stay, and those below close up to
+// them. Down the same way from the bottom. Top and bottom: the selected rows, in their order, go
+// before or after all the others. Returns true when the order changed; false, changing nothing, for
+// flags of another length.
+bool MoveRows(CListRows& rows, RowMove nMove);

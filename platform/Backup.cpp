@@ -1,5 +1,7 @@
 #include "platform/Backup.h"
 
+#include "platform/FileIO.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -83,19 +85,13 @@ bool CopyToBackup(const std::string& strPath, const std::string& strBackup, std:
         return false;
     }
 
-    // A short temporary name, so that any name that fits FILE.bak fits it too.
-    const size_t nSlash = strBackup.find_last_of('/');
-    std::string strTemp =
-        (nSlash == std::string::npos ? std::string() : strBackup.substr(0, nSlash + 1)) + ".bak~XXXXXX";
-    std::vector<char> name(strTemp.begin(), strTemp.end());
-    name.push_back('\0');
-    const int out = ::mkstemp(name.data());
+    std::string strTemp;
+    const int out = CreateTempBeside(strBackup, strTemp);
     if (out < 0) {
         strError = ErrnoText("cannot create " + strBackup);
         ::close(in);
         return false;
     }
-    strTemp = name.data();
     ::fchmod(out, st.st_mode & 0777);
 
     bool bOk = CopyData(in, out);

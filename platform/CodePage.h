@@ -100,4 +100,22 @@ private:
     std::unique_ptr<SImpl> m_pImpl;
 };
 
+// Converts many texts of one code page to UTF-8, each exactly as ToUtf8 does, with the conversion
+// kept open between them: decoding the names of a whole list. Not shared between threads.
+class CUtf8Decoder
+{
+public:
+    explicit CUtf8Decoder(uint32_t nFrom);
+    ~CUtf8Decoder();
+    CUtf8Decoder(const CUtf8Decoder&) = delete;
+    CUtf8Decoder& operator=(const CUtf8Decoder&) = delete;
+
+    uint32_t GetCodePage() const;
+    std::string ToUtf8(const std::string& strText);
+
+private:
+    struct SImpl;
+    std::unique_ptr<SImpl> m_pImpl;
+};
+
 } // namespace CodePage

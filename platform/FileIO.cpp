@@ -69,6 +69,18 @@ static bool CanOpenForWriting(const std::string& strPath, std::string& strError)
     return true;
 }
 
+int CreateTempBeside(const std::string& strPath, std::string& strTemp)
+{
+    // Not FILE + suffix: a name near the 255-byte limit would leave no room for the suffix.
+    const std::string strPattern = DirOf(strPath) + "/.~tmpXXXXXX";
+    std::vector<char> name(strPattern.begin(), strPattern.end());
+    name.push_back('\0');
+    const int fd = ::mkstemp(name.data());
+    if (fd >= 0)
+        strTemp = name.data();
+    return fd;
+}
+
 WriteResult WriteFileAtomic(const std::string& strPath, const void* pData, size_t nSize,
                             std::string& strError)
 {
@@ -77,15 +89,12 @@ WriteResult WriteFileAtomic(const std::string& strPath, const void* pData, size_
     if (!CanOpenForWriting(strPath, strError))
         return WriteResult::CreateFailed;
 
-    std::string strTemp = strPath + ".~tmpXXXXXX";
-    std::vector<char> name(strTemp.begin(), strTemp.end());
-    name.push_back('\0');
-    int fd = ::mkstemp(name.data());
+    std::string strTemp;
+    int fd = CreateTempBeside(strPath, strTemp);
     if (fd < 0) {
         strError = std::string("cannot create a file beside ") + strPath + ": " + std::strerror(errno);
         return WriteResult::CreateFailed;
     }
-    strTemp = name.data();
 
     struct stat st;
     mode_t mode = 0644;

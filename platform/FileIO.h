@@ -31,4 +31,9 @@ enum class WriteResult
 WriteResult WriteFileAtomic(const std::string& strPath, const void* pData, size_t nSize,
                             std::string& strError);
 
+// Creates and opens (read-write, mode 0600) a new file with a short unique name in the folder of
+// strPath, so that any name that fits the folder fits the temporary file too. Returns the descriptor
+// and its path in strTemp, or -1 with errno set.
+int CreateTempBeside(const std::string& strPath, std::string& strTemp);
+
 bool FileExists(const std::string& strPath);

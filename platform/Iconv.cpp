@@ -32,20 +32,24 @@ private:
     iconv_t m_cd;
 };
 
+constexpr size_t ICONV_CHUNK = 4096;
+constexpr size_t ICONV_BUFFER = ICONV_CHUNK * 8 + 64; // room for the output of one piece
+
 // Converts in through cd. Input the converter rejects is handled by pfnBadInput, which appends a
 // replacement and says how many input bytes to skip. The input goes in pieces: where a character
 // cannot be converted, glibc redoes the work of the whole call up to it, which made long texts
 // with many such characters take quadratic time. After such a character the pieces are small and
-// grow again while the text converts.
+// grow again while the text converts. buf is the output buffer of one piece: a decoder of many
+// short texts keeps it between calls rather than clearing 32 KB for each.
 template <typename FnBad>
-void RunIconv(iconv_t cd, const std::string& in, std::string& out, FnBad pfnBadInput)
+void RunIconv(iconv_t cd, const std::string& in, std::string& out, FnBad pfnBadInput, std::string& buf)
 {
-    const size_t CHUNK = 4096, SMALL = 32;
+    const size_t CHUNK = ICONV_CHUNK, SMALL = 32;
     size_t nPiece = CHUNK;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     char* pIn = const_cast<char*>(in.data());
     size_t nLeft = in.size();
-    std::string buf(CHUNK * 8 + 64, '\0');
+    buf.resize(ICONV_BUFFER);
     while (nLeft > 0) {
         const size_t nGiven = std::min(nLeft, nPiece);
         size_t nChunk = nGiven;
@@ -80,6 +84,14 @@ void RunIconv(iconv_t cd, const std::string& in, std::string& out, FnBad pfnBadI
     size_t nOut = buf.size();
     iconv(cd, nullptr, nullptr, &pOut, &nOut); // back to the initial shift state at the end
     out.append(buf.data(), pOut - buf.data());
+}
+
+// The same with a buffer of its own.
+template <typename FnBad>
+void RunIconv(iconv_t cd, const std::string& in, std::string& out, FnBad pfnBadInput)
+{
+    std::string buf;
+    RunIconv(cd, in, out, pfnBadInput, buf);
 }
 
 std::unique_ptr<SCodePageInfo> ProbeCodePage(uint32_t cp)
@@ -255,6 +267,50 @@ bool EncodeMultiByteChar(const std::string& strUtf8, uint32_t cp, std::string& s
         return false;
     strOut += out;
     return true;
+}
+
+// ---- many texts to UTF-8 -------------------------------------------------------------------------
+
+struct CUtf8Decoder::SImpl
+{
+    explicit SImpl(uint32_t nCodePage) : nFrom(nCodePage), info(Info(nCodePage)) {}
+
+    uint32_t nFrom;
+    const SCodePageInfo& info;
+    std::unique_ptr<CIconv> pCd; // multi-byte code pages, opened at the first text that needs it
+    std::string buf;
+};
+
+CUtf8Decoder::CUtf8Decoder(uint32_t nFrom) : m_pImpl(std::make_unique<SImpl>(nFrom)) {}
+
+CUtf8Decoder::~CUtf8Decoder() = default;
+
+uint32_t CUtf8Decoder::GetCodePage() const
+{
+    return m_pImpl->nFrom;
+}
+
+std::string CUtf8Decoder::ToUtf8(const std::string& strText)
+{
+    SImpl& d = *m_pImpl;
+    // The cases in which Convert gives the text back as it is.
+    if (d.nFrom == CP_UTF8 || strText.empty() || !d.info.bSupported ||
+        (d.info.bAsciiCompatible && IsAscii(strText)))
+        return strText;
+    if (d.info.bSingleByte || IsUtf16(d.nFrom) || IsUtf32(d.nFrom))
+        return DecodeToUtf8(strText, d.nFrom);
+    if (!d.pCd)
+        d.pCd = std::make_unique<CIconv>("UTF-8", IconvName(d.nFrom));
+    std::string out;
+    out.reserve(strText.size() + strText.size() / 2);
+    RunIconv(
+        d.pCd->Get(), strText, out,
+        [&out](const char*, size_t, bool) {
+            out += UTF8_REPLACEMENT;
+            return size_t(1);
+        },
+        d.buf);
+    return SanitizeUtf8(out);
 }
 
 // ---- strict conversions ------------------------------------------------------------------------

@@ -190,3 +190,35 @@ TEST_F(Reorder, LargeBlock)
         db.push_back(p->GetId());
     EXPECT_EQ(db, expected);
 }
+
+// The keyboard's moves on the rows alone: blocks keep their shape, rows at an edge stay there, the
+// selection travels with its rows, and the list is not touched.
+TEST_F(Reorder, KeyMovesShiftTheSelectedRowsAndStopAtTheEdges)
+{
+    struct Case
+    {
+        const char* pszSelected;
+        RowMove nMove;
+        const char* pszRows; // afterwards; empty when nothing moves
+    };
+    const Case cases[] = {
+        {"CD", ROW_MOVE_UP, "ACDBEF"},    {"CD", ROW_MOVE_DOWN, "ABECDF"}, {"BDF", ROW_MOVE_UP, "BADCFE"},
+        {"ACE", ROW_MOVE_DOWN, "BADCFE"}, {"ABD", ROW_MOVE_UP, "ABDCEF"},  {"AB", ROW_MOVE_UP, ""},
+        {"EF", ROW_MOVE_DOWN, ""},        {"BE", ROW_MOVE_TOP, "BEACDF"},  {"BE", ROW_MOVE_BOTTOM, "ACDFBE"},
+        {"AB", ROW_MOVE_TOP, ""},         {"F", ROW_MOVE_BOTTOM, ""},      {"", ROW_MOVE_DOWN, ""},
+        {"ABCDEF", ROW_MOVE_UP, ""},      {"ABCDEF", ROW_MOVE_BOTTOM, ""},
+    };
+    Make("ABCDEF");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.pszSelected) + " move " + std::to_string(c.nMove));
+        m_rows.ids = {0, 1, 2, 3, 4, 5};
+        Select(c.pszSelected);
+        const bool bMoved = *c.pszRows != '\0';
+        EXPECT_EQ(MoveRows(m_rows, c.nMove), bMoved);
+        EXPECT_EQ(RowOrder(), bMoved ? c.pszRows : "ABCDEF");
+        EXPECT_EQ(SelectedRows(), c.pszSelected) << "the selection follows its rows";
+        EXPECT_EQ(DbOrder(), "ABCDEF");
+    }
+    m_rows.selected.pop_back();
+    EXPECT_FALSE(MoveRows(m_rows, ROW_MOVE_TOP)) << "flags of another length";
+}

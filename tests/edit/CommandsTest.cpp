@@ -2,9 +2,12 @@
 #include "edit/InsertCommand.h"
 #include "edit/MoveCommand.h"
 #include "edit/RemoveCommand.h"
+#include "edit/ReorderCommand.h"
 #include "edit/SetValues.h"
 
 #include "tests/edit/EditTestUtil.h"
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -247,6 +250,154 @@ TEST(MoveCommand, DropsAsTheListPaneDoesAndMovesBlocksBeforeARecord)
         const SDbPicture after = Picture(db);
         ExpectRoundTrip(*pMove, db, before, after);
         pMove->Revert(db);
+    }
+}
+
+// Apply Sort Order on random databases with duplicate ids and orphans, for every kind of listing
+// (all records of a kind, the records of one parent), with rows left out (Filter, Find) and ids that
+// name no listed record: the named records are put into the places they held, in the order of the
+// ids, the k-th id of a value taking the k-th listed record with it; every other record stays. The
+// revert gives back the very nodes in their places.
+TEST(ReorderCommand, ListedRecordsTakeTheNewOrderInThePlacesTheyHeld)
+{
+    std::mt19937 rng(20261210);
+    auto pick = [&rng](int nLo, int nHi) { return std::uniform_int_distribution<int>(nLo, nHi)(rng); };
+    int nReordered = 0;
+    for (int nRun = 0; nRun < 300; ++nRun) {
+        SCOPED_TRACE("run " + std::to_string(nRun));
+        CProgDb db;
+        MakeRandomDb(db, rng, 6, 20, 60);
+        const auto nKind = static_cast<NodeType>(pick(0, 2));
+        const int32_t nParent = nKind == NODE_SAT || pick(0, 3) == 0
+                                    ? INVALID_ID
+                                    : pick(-1, db.GetList(static_cast<NodeType>(nKind - 1)).GetLastId() + 1);
+        const CNodeList& list = db.GetList(nKind);
+        const SDbPicture before = Picture(db);
+        const std::vector<SRecordPicture>& records = before.lists[nKind];
+        std::vector<int32_t> listed; // positions
+        for (size_t i = 0; i < records.size(); ++i)
+            if (nKind == NODE_SAT || nParent == INVALID_ID || records[i].nParent == nParent)
+                listed.push_back(static_cast<int32_t>(i));
+
+        std::shuffle(listed.begin(), listed.end(), rng);
+        std::vector<int32_t> ids;
+        const size_t nNamed =
+            pick(0, 2) ? listed.size() : static_cast<size_t>(pick(0, static_cast<int>(listed.size())));
+        for (size_t i = 0; i < nNamed; ++i)
+            ids.push_back(records[static_cast<size_t>(listed[i])].nId);
+        if (pick(0, 3) == 0)
+            ids.insert(ids.begin() + pick(0, static_cast<int>(ids.size())), pick(-1, list.GetLastId() + 2));
+
+        // The expected database: the k-th id of a value takes the k-th listed record with it.
+        std::sort(listed.begin(), listed.end());
+        std::vector<bool> taken(records.size(), false);
+        std::vector<int32_t> from; // positions of the named records in the order of ids
+        for (int32_t nId : ids) {
+            for (int32_t nPos : listed) {
+                if (!taken[static_cast<size_t>(nPos)] && records[static_cast<size_t>(nPos)].nId == nId) {
+                    taken[static_cast<size_t>(nPos)] = true;
+                    from.push_back(nPos);
+                    break;
+                }
+            }
+        }
+        std::vector<int32_t> slots = from;
+        std::sort(slots.begin(), slots.end());
+        SDbPicture expected = before;
+        for (size_t i = 0; i < slots.size(); ++i)
+            expected.lists[nKind][static_cast<size_t>(slots[i])] = records[static_cast<size_t>(from[i])];
+        std::vector<const CNode*> nodes(list.begin(), list.end());
+
+        auto pSort = CReorderCommand::ApplyOrder(nKind, nParent, ids);
+        if (slots == from) {
+            EXPECT_FALSE(pSort->Apply(db));
+            EXPECT_TRUE(Picture(db) == before);
+            continue;
+        }
+        ++nReordered;
+        ASSERT_TRUE(pSort->Apply(db));
+        EXPECT_EQ(pSort->GetText(), "Sort " + CountText(from.size(), nKind));
+        EXPECT_EQ(pSort->GetTouched(), TouchRows(nKind));
+        ASSERT_TRUE(Picture(db) == expected);
+        for (const SRecordPicture& record : records) {
+            const auto it = std::find_if(list.begin(), list.end(),
+                                         [&record](const CNode* p) { return p->GetId() == record.nId; });
+            ASSERT_EQ(list.Find(record.nId), *it) << "the first record with id " << record.nId;
+        }
+        ExpectRoundTrip(*pSort, db, before, expected);
+        pSort->Revert(db);
+        EXPECT_EQ(std::vector<const CNode*>(list.begin(), list.end()), nodes) << "the same nodes in place";
+    }
+    EXPECT_GT(nReordered, 150);
+}
+
+// The keyboard's moves among the listed rows: under a transponder and with rows narrowed the moved
+// records swap into the places of those they pass, so the records between stay where they are; at
+// an edge nothing moves. The rows come back rearranged with the moved ones selected.
+TEST(ReorderCommand, KeyMovesFollowTheRowsAndKeepOtherRecordsInPlace)
+{
+    struct Case
+    {
+        NodeType nKind;
+        int32_t nParent;
+        std::vector<int32_t> rows;
+        std::vector<bool> selected;
+        RowMove nMove;
+        std::vector<int32_t> dbOrder; // ids in the list afterwards; empty: nothing moves
+        const char* pszText;
+    };
+    // MakeSmallDb: programs 0 (tp 0), 1 (tp 2), 2 (tp 0), 3 (tp 1), 4 (tp 0); transponders 0 and 2
+    // on satellite 0, 1 on satellite 1.
+    const Case cases[] = {
+        {NODE_PROG, 0, {0, 2, 4}, {false, false, true}, ROW_MOVE_UP, {0, 1, 4, 3, 2}, "Move 1 program"},
+        {NODE_PROG, 0, {0, 2, 4}, {false, true, true}, ROW_MOVE_TOP, {2, 1, 4, 3, 0}, "Move 2 programs"},
+        {NODE_PROG, 0, {0, 2, 4}, {true, false, false}, ROW_MOVE_UP, {}, ""},
+        {NODE_PROG,
+         INVALID_ID,
+         {0, 1, 2, 3, 4},
+         {false, true, false, true, false},
+         ROW_MOVE_DOWN,
+         {0, 2, 1, 4, 3},
+         "Move 2 programs"},
+        {NODE_PROG, INVALID_ID, {0, 1, 2, 3, 4}, {false, false, false, true, true}, ROW_MOVE_DOWN, {}, ""},
+        {NODE_PROG,
+         INVALID_ID,
+         {0, 1, 2, 3, 4},
+         {true, false, false, false, false},
+         ROW_MOVE_BOTTOM,
+         {1, 2, 3, 4, 0},
+         "Move 1 program"},
+        {NODE_PROG,
+         INVALID_ID,
+         {0, 3, 4},
+         {false, false, true},
+         ROW_MOVE_UP,
+         {0, 1, 2, 4, 3},
+         "Move 1 program"},
+        {NODE_SAT, INVALID_ID, {0, 1}, {false, true}, ROW_MOVE_TOP, {1, 0}, "Move 1 satellite"},
+        {NODE_TP, 0, {0, 2}, {false, true}, ROW_MOVE_UP, {2, 1, 0}, "Move 1 transponder"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.nKind) + " under " + std::to_string(c.nParent) + " move " +
+                     std::to_string(c.nMove));
+        CProgDb db;
+        MakeSmallDb(db);
+        const SDbPicture before = Picture(db);
+        CListRows expectedRows{c.rows, c.selected};
+        MoveRows(expectedRows, c.nMove);
+        auto pMove = CReorderCommand::KeyMove(c.nKind, c.nParent, {c.rows, c.selected}, c.nMove);
+        if (c.dbOrder.empty()) {
+            EXPECT_FALSE(pMove->Apply(db));
+            EXPECT_TRUE(Picture(db) == before);
+            continue;
+        }
+        ASSERT_TRUE(pMove->Apply(db));
+        EXPECT_EQ(IdsOf(db.GetList(c.nKind)), c.dbOrder);
+        EXPECT_EQ(pMove->GetText(), c.pszText);
+        const CListRows rows = pMove->TakeRows();
+        EXPECT_EQ(rows.ids, expectedRows.ids);
+        EXPECT_EQ(rows.selected, expectedRows.selected);
+        ExpectRoundTrip(*pMove, db, before, Picture(db));
     }
 }
 

@@ -6,6 +6,7 @@
 #include "edit/MoveCommand.h"
 #include "edit/RecordSet.h"
 #include "edit/RemoveCommand.h"
+#include "edit/ReorderCommand.h"
 #include "edit/SetValues.h"
 
 #include "tests/edit/EditTestUtil.h"
@@ -27,7 +28,8 @@ public:
     {
         const NodeType nKind = static_cast<NodeType>(Pick(0, 2));
         const CNodeList& list = db.GetList(nKind);
-        switch (Pick(0, bInCompound ? 9 : 10)) {
+        const int nSwitch = Pick(0, bInCompound ? 11 : 12);
+        switch (nSwitch) {
         case 0: {
             const FieldDesc* const* pFields = nKind == NODE_SAT  ? g_satFields
                                               : nKind == NODE_TP ? g_tpFields
@@ -111,6 +113,31 @@ public:
                                                static_cast<uint32_t>(m_rng())));
             pCompound->Add(std::make_unique<CFixCommand>());
             return pCompound;
+        }
+        case 10:
+        case 11: {
+            // The rows of a listing in database order, some of them (narrowed by Filter or Find),
+            // sometimes with an id of no record: sorted, or moved by the keyboard.
+            const int32_t nParent = nKind == NODE_SAT || Pick(0, 2) == 0
+                                        ? INVALID_ID
+                                        : SomeId(db.GetList(static_cast<NodeType>(nKind - 1)));
+            CListRows rows;
+            for (const CNode* p : list) {
+                if ((nKind == NODE_SAT || nParent == INVALID_ID || p->GetParentId() == nParent) &&
+                    Pick(0, 4)) {
+                    rows.ids.push_back(p->GetId());
+                    rows.selected.push_back(Pick(0, 2) == 0);
+                }
+            }
+            if (Pick(0, 3) == 0) {
+                rows.ids.push_back(SomeId(list));
+                rows.selected.push_back(true);
+            }
+            if (nSwitch == 11)
+                return CReorderCommand::KeyMove(nKind, nParent, std::move(rows),
+                                                static_cast<RowMove>(Pick(0, 3)));
+            std::shuffle(rows.ids.begin(), rows.ids.end(), m_rng);
+            return CReorderCommand::ApplyOrder(nKind, nParent, std::move(rows.ids));
         }
         default: {
             // Parts made against the database as it is now: each still sees what the earlier

@@ -1,15 +1,20 @@
 // The "UserDb Config" dialog: items, the OK rules for chosen and typed addresses, and the
-// refusals that keep the dialog open; the real prompt's Save As dialog.
+// refusals that keep the dialog open; the real prompt's Save As dialog; the "Check Database" report.
 
 #include "GuiTestMain.h"
 #include "QueuePrompt.h"
+#include "TestDb.h"
 
+#include "app/CheckDlg.h"
 #include "app/UserDbAddrDlg.h"
 
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 
@@ -160,6 +165,99 @@ private slots:
                         .isEmpty());
             QCOMPARE(nSeen, 1);
         }
+    }
+
+    // The report of a crafted database: its lines, summary and Fix button, the record a double click
+    // or Enter asks for (Enter presses no button), Fix and the findings after it, and Close; shown
+    // non-modally and run modally.
+    void CheckReportListsFindingsAndAsksForRecordsAndFix()
+    {
+        CProgDb db;
+        AddSat(db, "Astra");
+        AddSat(db, ""); // not fixable
+        AddTp(db, 0, 11000, 27500);
+        AddTp(db, 5, 12000, 27500); // satellite 5 does not exist
+        AddProg(db, 0, "One");
+        AddProg(db, 9, "Two"); // transponder 9 does not exist
+
+        CCheckDlg dlg;
+        QSignalSpy activated(&dlg, &CCheckDlg::RecordActivated);
+        QSignalSpy fix(&dlg, &CCheckDlg::FixRequested);
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Check Database"));
+        QCOMPARE(dlg.GetSummary(), QStringLiteral("No problems found"));
+        QVERIFY(!dlg.GetFixButton()->isEnabled());
+
+        dlg.SetFindings(CheckDb(db));
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QListWidget* pList = dlg.GetList();
+        const QStringList lines{
+            QStringLiteral("satellite 1: empty name: a workbook round trip drops it"),
+            QStringLiteral("transponder 1: satellite 5 does not exist (fix: remove it)"),
+            QStringLiteral("program 1: transponder 9 does not exist (fix: remove it)"),
+        };
+        QCOMPARE(pList->count(), lines.size());
+        for (int i = 0; i < pList->count(); ++i)
+            QCOMPARE(pList->item(i)->text(), lines[i]);
+        // Fixable lines share an icon that the other lines do not have.
+        QCOMPARE(pList->item(1)->icon().cacheKey(), pList->item(2)->icon().cacheKey());
+        QVERIFY(pList->item(0)->icon().cacheKey() != pList->item(1)->icon().cacheKey());
+        QCOMPARE(dlg.findChild<QLabel*>("summaryLabel")->text(),
+                 QStringLiteral("3 problems found, 2 can be fixed"));
+        QVERIFY(dlg.GetFixButton()->isEnabled());
+
+        const QRect rcLine = pList->visualItemRect(pList->item(2));
+        // A double click as the platform delivers it: press, release, double click, release.
+        QTest::mouseClick(pList->viewport(), Qt::LeftButton, Qt::NoModifier, rcLine.center());
+        QTest::mouseDClick(pList->viewport(), Qt::LeftButton, Qt::NoModifier, rcLine.center());
+        QTest::mouseRelease(pList->viewport(), Qt::LeftButton, Qt::NoModifier, rcLine.center());
+        pList->setCurrentRow(1);
+        pList->setFocus();
+        QTest::keyClick(pList, Qt::Key_Return);
+        QCOMPARE(activated.size(), 2);
+        QCOMPARE(activated[0], (QVariantList{int(NODE_PROG), 1, 1}));
+        QCOMPARE(activated[1], (QVariantList{int(NODE_TP), 1, 1}));
+        QCOMPARE(fix.size(), 0);
+        QVERIFY(dlg.isVisible());
+
+        // Fix asks and keeps the dialog open for the findings that are left.
+        QTest::mouseClick(dlg.GetFixButton(), Qt::LeftButton);
+        QCOMPARE(fix.size(), 1);
+        QVERIFY(dlg.isVisible());
+        FixDb(db);
+        dlg.SetFindings(CheckDb(db));
+        QCOMPARE(pList->count(), 1);
+        QCOMPARE(pList->currentRow(), 0);
+        QCOMPARE(pList->item(0)->text(), lines[0]);
+        QCOMPARE(dlg.GetSummary(), QStringLiteral("1 problem found, 0 can be fixed"));
+        QVERIFY(!dlg.GetFixButton()->isEnabled());
+
+        dlg.SetFindings({});
+        QCOMPARE(pList->count(), 0);
+        QCOMPARE(dlg.GetSummary(), QStringLiteral("No problems found"));
+        QVERIFY(!dlg.GetFixButton()->isEnabled());
+        QTest::keyClick(pList, Qt::Key_Return);
+        QCOMPARE(activated.size(), 2);
+
+        dlg.findChild<QPushButton*>("closeButton")->click();
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(fix.size(), 1);
+
+        // Run modally, Fix works the same and Close ends the dialog.
+        db.GetProgList().GetAtIndex(0)->SetParentId(9);
+        connect(&dlg, &CCheckDlg::FixRequested, &dlg, [&] {
+            FixDb(db);
+            dlg.SetFindings(CheckDb(db));
+        });
+        QTimer::singleShot(0, &dlg, [&] {
+            dlg.SetFindings(CheckDb(db));
+            dlg.GetFixButton()->click();
+            dlg.findChild<QPushButton*>("closeButton")->click();
+        });
+        QCOMPARE(dlg.exec(), int(QDialog::Rejected));
+        QCOMPARE(fix.size(), 2);
+        QCOMPARE(db.GetProgList().GetCount(), 0);
+        QCOMPARE(dlg.GetSummary(), QStringLiteral("1 problem found, 0 can be fixed"));
     }
 };
 

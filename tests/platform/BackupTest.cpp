@@ -1,5 +1,6 @@
 #include "platform/Backup.h"
 
+#include "platform/FileIO.h"
 #include "tests/TestUtil.h"
 
 #include <dirent.h>
@@ -106,4 +107,25 @@ TEST(Backup, RefusesTheOverwriteWhenTheCopyFails)
     ASSERT_EQ(::mkdir(strDir.c_str(), 0755), 0);
     EXPECT_TRUE(keeper.BeforeOverwrite(strDir, strError));
     EXPECT_FALSE(Exists(strDir + ".bak"));
+}
+
+// Names up to the folder's limit of 255 bytes are saved and backed up: the temporary files beside
+// them must not be named after them.
+TEST(Backup, LongestNamesAreSavedAndBackedUp)
+{
+    CTempDir dir;
+    for (size_t nLength : {200u, 251u, 255u}) {
+        SCOPED_TRACE(nLength);
+        const std::string strFile = dir.File(std::string(nLength - 3, 'n') + ".db");
+        std::string strError;
+        ASSERT_EQ(WriteFileAtomic(strFile, "one", 3, strError), WriteResult::Ok) << strError;
+        ASSERT_EQ(WriteFileAtomic(strFile, "two", 3, strError), WriteResult::Ok) << strError;
+        EXPECT_EQ(ReadText(strFile), "two");
+        if (nLength + 4 <= 255) {
+            CBackupKeeper keeper;
+            ASSERT_TRUE(keeper.BeforeOverwrite(strFile, strError)) << strError;
+            EXPECT_EQ(ReadText(strFile + ".bak"), "two");
+        }
+    }
+    EXPECT_EQ(EntryCount(dir), 5); // three files and two backups, no temporary file left
 }
