@@ -72,6 +72,10 @@ CEditActions::CEditActions(QMainWindow* pFrame, CProgBrowseView* pTree, CProgLis
     Add("actionSetField", QStringLiteral("Set &Field..."),
         QStringLiteral("Set one field to one value on every selected row"), {}, [this] { OnSetField(); });
     m_menu << nullptr;
+    Add("actionApplySortOrder", QStringLiteral("Apply Sort &Order"),
+        QStringLiteral("Put the listed records into the order of the sorted rows"), {},
+        [this] { m_pList->ApplySortOrder(); });
+    m_menu << nullptr;
     m_pNew[NODE_SAT] =
         Add("actionNewSatellite", QStringLiteral("New &Satellite"),
             QStringLiteral("Add a satellite at the end of the list"), {}, [this] { OnNewRecord(NODE_SAT); });
@@ -106,6 +110,7 @@ CEditActions::CEditActions(QMainWindow* pFrame, CProgBrowseView* pTree, CProgLis
     connect(pModel, &QAbstractItemModel::layoutChanged, this, Update);
     connect(m_pTree, &QTreeWidget::currentItemChanged, this, Update);
     connect(m_pClipboard, &CClipboardManager::RecordsAvailable, this, Update);
+    connect(m_pList, &CProgListView::SortChanged, this, Update);
     UpdateActions();
 }
 
@@ -231,6 +236,11 @@ void CEditActions::UpdateActions()
              !bDb                                                      ? strNoDb
              : m_pList->IsCellEditable(nRow, m_pList->GetNameColumn()) ? QString()
                                                                        : QStringLiteral("no row is chosen"));
+    SetState(m_pFrame->findChild<QAction*>(QStringLiteral("actionApplySortOrder")),
+             !bDb ? strNoDb
+             : m_pList->IsSorted()
+                 ? QString()
+                 : QStringLiteral("the rows are in database order: click a column heading to sort them"));
     SetState(m_pNew[NODE_SAT], bDb ? QString() : strNoDb);
     SetState(m_pNew[NODE_TP], !bDb ? strNoDb
                               : ParentFor(NODE_TP) != INVALID_ID

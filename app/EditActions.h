@@ -20,10 +20,9 @@ class QMainWindow;
 class QMenu;
 
 // The Edit commands of the frame: Undo, Redo, Cut, Copy, Paste, Delete, Duplicate, Select All,
-// Rename, Set Field and New Satellite, New Transponder, New Program. They act on the rows of the
-// list pane and on the node of the tree pane; every change runs as a command through the list
-// pane, whose history is the frame's, and the clipboard is reached only through the clipboard
-// manager.
+// Rename, Set Field, Apply Sort Order and New Satellite, New Transponder, New Program. They act on the rows
+// of the list pane and on the node of the tree pane; every change runs as a command through the list pane,
+// whose history is the frame's, and the clipboard is reached only through the clipboard manager.
 //
 // Each command is enabled exactly when it can do something; a disabled one says why in its status
 // tip (shown while it is hovered, in a menu too) and, when its key is pressed, in the status bar

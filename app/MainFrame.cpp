@@ -4,12 +4,16 @@
 #include "access/AccessDummy.h"
 #include "access/LastError.h"
 #include "access/UserDbAddr.h"
+#include "app/CheckDlg.h"
 #include "app/ClipboardManager.h"
 #include "app/EditActions.h"
 #include "app/EncodingMenu.h"
 #include "app/Prompt.h"
 #include "app/RecentFiles.h"
+#include "db/Check.h"
 #include "db/ProgDb.h"
+#include "db/RecordPlace.h"
+#include "edit/FixCommand.h"
 #include "formats/Formats.h"
 #include "views/ProgBrowseView.h"
 #include "views/ProgListView.h"
@@ -22,9 +26,11 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
@@ -124,6 +130,7 @@ CMainFrame::CMainFrame(IPrompt& prompt, QWidget* pParent)
     CreateToolBar();
     CreateStatusBar();
     connect(m_pListView, &CProgListView::FilterChanged, this, &CMainFrame::UpdateFilterStatus);
+    connect(m_pListView, &CProgListView::FindChanged, this, &CMainFrame::OnFindChanged);
     connect(m_pListView, &CProgListView::StatusMessage, this,
             [this](const QString& strText) { statusBar()->showMessage(strText, 10000); });
     connect(this, &CMainFrame::ModifiedChanged, this, &CMainFrame::UpdateTitle);
@@ -159,10 +166,12 @@ void CMainFrame::CreateActions()
     } files[] = {
         {"actionOpenDb", "Open Db", &CMainFrame::OnOpenDb, QKeySequence(Qt::CTRL | Qt::Key_O)},
         {"actionOpenExcel", "Open Excel", &CMainFrame::OnOpenExcel, QKeySequence()},
+        {"actionOpenJson", "Open JSON", &CMainFrame::OnOpenJson, QKeySequence()},
         {"actionOpenBin20", "Open Bin 2.0", &CMainFrame::OnOpenBin20, QKeySequence()},
         {"actionOpenBin25", "Open Bin 2.5", &CMainFrame::OnOpenBin25, QKeySequence()},
         {"actionSaveAsDb", "Save As Db", &CMainFrame::OnSaveAsDb, QKeySequence()},
         {"actionSaveAsExcel", "Save As Excel", &CMainFrame::OnSaveAsExcel, QKeySequence()},
+        {"actionSaveAsJson", "Save As JSON", &CMainFrame::OnSaveAsJson, QKeySequence()},
         {"actionMergeToBin", "Merge To Bin", &CMainFrame::OnMergeToBin, QKeySequence()},
     };
     for (const auto& f : files) {
@@ -177,6 +186,26 @@ void CMainFrame::CreateActions()
     QAction* pFilter = AddAction("actionFilter", QStringLiteral("Filter(&F)"));
     pFilter->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     m_pListView->SetFilterAction(pFilter);
+
+    // Find: Ctrl+K goes to the field of the tool bar (Ctrl+F is Filter); F3 and Shift+F3 work once
+    // Enter was pressed there.
+    QAction* pFind = AddAction("actionFind", QStringLiteral("&Find..."));
+    pFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    connect(pFind, &QAction::triggered, this, [this] {
+        m_pFindEdit->setFocus(Qt::ShortcutFocusReason);
+        m_pFindEdit->selectAll();
+    });
+    QAction* pFindNext = AddAction("actionFindNext", QStringLiteral("Find &Next"));
+    pFindNext->setShortcut(QKeySequence(Qt::Key_F3));
+    pFindNext->setEnabled(false);
+    connect(pFindNext, &QAction::triggered, this, [this] { m_pListView->FindNext(false); });
+    QAction* pFindPrev = AddAction("actionFindPrevious", QStringLiteral("Find &Previous"));
+    pFindPrev->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    pFindPrev->setEnabled(false);
+    connect(pFindPrev, &QAction::triggered, this, [this] { m_pListView->FindNext(true); });
+
+    QAction* pCheck = AddAction("actionCheckDb", QStringLiteral("&Check Database..."));
+    connect(pCheck, &QAction::triggered, this, &CMainFrame::OnCheckDb);
 
     QAction* pNext = AddAction("actionNextPane", QStringLiteral("Next Pane"));
     pNext->setShortcut(QKeySequence(Qt::Key_F6));
@@ -197,9 +226,9 @@ void CMainFrame::CreateMenus()
 {
     QMenu* pFile = menuBar()->addMenu(QStringLiteral("&File"));
     pFile->setObjectName("menuFile");
-    for (const char* pszName :
-         {"actionOpenDb", "actionOpenExcel", "actionOpenBin20", "actionOpenBin25", "actionFilter",
-          "actionSave", "actionSaveAsDb", "actionSaveAsExcel", "actionMergeToBin"})
+    for (const char* pszName : {"actionOpenDb", "actionOpenExcel", "actionOpenJson", "actionOpenBin20",
+                                "actionOpenBin25", "actionFilter", "actionSave", "actionSaveAsDb",
+                                "actionSaveAsExcel", "actionSaveAsJson", "actionMergeToBin"})
         pFile->addAction(findChild<QAction*>(QString::fromLatin1(pszName)));
     pFile->addSeparator();
     pFile->addAction(findChild<QAction*>(QStringLiteral("actionExit")));
@@ -210,6 +239,9 @@ void CMainFrame::CreateMenus()
     QMenu* pEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
     pEdit->setObjectName("menuEdit");
     m_pEditActions->FillMenu(pEdit);
+    pEdit->addSeparator();
+    for (const char* pszName : {"actionFind", "actionFindNext", "actionFindPrevious"})
+        pEdit->addAction(findChild<QAction*>(QString::fromLatin1(pszName)));
 
     QMenu* pView = menuBar()->addMenu(QStringLiteral("&View"));
     pView->setObjectName("menuView");
@@ -233,6 +265,10 @@ void CMainFrame::CreateMenus()
         m_pListView->RefreshNames();
     });
 
+    QMenu* pTools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    pTools->setObjectName("menuTools");
+    pTools->addAction(findChild<QAction*>(QStringLiteral("actionCheckDb")));
+
     QMenu* pHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     pHelp->setObjectName("menuHelp");
     pHelp->addAction(findChild<QAction*>(QStringLiteral("actionAbout")));
@@ -254,6 +290,19 @@ void CMainFrame::CreateToolBar()
     pBar->addAction(findChild<QAction*>(QStringLiteral("actionRedo")));
     pBar->addSeparator();
     pBar->addAction(findChild<QAction*>(QStringLiteral("actionAbout")));
+    pBar->addSeparator();
+    m_pFindEdit = new QLineEdit(pBar);
+    m_pFindEdit->setObjectName("findEdit");
+    m_pFindEdit->setPlaceholderText(QStringLiteral("Find (Ctrl+K)"));
+    m_pFindEdit->setToolTip(
+        QStringLiteral("Show only the rows whose name contains this text; Enter shows all "
+                       "rows again and F3 / Shift+F3 go to the next / previous match"));
+    m_pFindEdit->setClearButtonEnabled(true);
+    m_pFindEdit->setMaximumWidth(240);
+    m_pFindEdit->installEventFilter(this);
+    connect(m_pFindEdit, &QLineEdit::textEdited, m_pListView, &CProgListView::SetFindText);
+    connect(m_pFindEdit, &QLineEdit::returnPressed, this, &CMainFrame::OnFindEnter);
+    pBar->addWidget(m_pFindEdit);
     addToolBar(Qt::TopToolBarArea, pBar);
 
     QAction* pToggle = findChild<QAction*>(QStringLiteral("actionViewToolBar"));
@@ -315,6 +364,9 @@ void CMainFrame::ReportLastError(const char* pszCaption)
 
 void CMainFrame::OnHistoryChanged()
 {
+    // Every change of the database, and a load (it gives the history a new database).
+    m_pListView->InvalidateFind();
+    RefreshCheck();
     if (m_pEditActions)
         m_pEditActions->UpdateActions();
     const bool bModified = IsModified();
@@ -355,8 +407,118 @@ void CMainFrame::UpdateTitle()
 
 void CMainFrame::UpdateFilterStatus()
 {
-    const QString strStatus = m_pListView->GetFilterStatus();
-    m_pMessagePane->setText(strStatus.isEmpty() ? QStringLiteral("Ready") : strStatus);
+    QStringList parts;
+    for (const QString& strPart : {m_pListView->GetFilterStatus(), m_pListView->GetFindStatus()})
+        if (!strPart.isEmpty())
+            parts << strPart;
+    m_pMessagePane->setText(parts.isEmpty() ? QStringLiteral("Ready") : parts.join(QStringLiteral("; ")));
+}
+
+void CMainFrame::OnFindChanged()
+{
+    if (m_pFindEdit->text() != m_pListView->GetFindText())
+        m_pFindEdit->setText(m_pListView->GetFindText());
+    const bool bArmed = m_pListView->IsFindArmed();
+    findChild<QAction*>(QStringLiteral("actionFindNext"))->setEnabled(bArmed);
+    findChild<QAction*>(QStringLiteral("actionFindPrevious"))->setEnabled(bArmed);
+    UpdateFilterStatus();
+}
+
+void CMainFrame::OnFindEnter()
+{
+    if (m_pListView->IsFindArmed() && m_pListView->GetFindText() == m_pFindEdit->text()) {
+        m_pListView->FindNext(false); // Enter again: the next match
+        return;
+    }
+    m_pListView->SetFindText(m_pFindEdit->text());
+    if (m_pListView->ArmFind())
+        m_pListView->setFocus(Qt::OtherFocusReason);
+}
+
+bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    if (pWatched == m_pFindEdit && pEvent->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(pEvent)->key() == Qt::Key_Escape) {
+        if (m_pFindEdit->text().isEmpty()) {
+            m_pListView->setFocus(Qt::OtherFocusReason);
+        } else {
+            m_pFindEdit->clear();
+            m_pListView->ClearFind();
+        }
+        return true;
+    }
+    return QMainWindow::eventFilter(pWatched, pEvent);
+}
+
+void CMainFrame::OnCheckDb()
+{
+    if (!m_pCheckDlg) {
+        m_pCheckDlg = new CCheckDlg(this);
+        connect(m_pCheckDlg, &CCheckDlg::RecordActivated, this, &CMainFrame::SelectRecord);
+        connect(m_pCheckDlg, &CCheckDlg::FixRequested, this, &CMainFrame::OnCheckFix);
+    }
+    m_pCheckDlg->show();
+    RefreshCheck();
+    m_pCheckDlg->raise();
+    m_pCheckDlg->activateWindow();
+}
+
+void CMainFrame::RefreshCheck()
+{
+    if (m_pCheckDlg && m_pCheckDlg->isVisible())
+        m_pCheckDlg->SetFindings(m_pDb ? CheckDb(*m_pDb) : std::vector<CCheckFinding>());
+}
+
+void CMainFrame::OnCheckFix()
+{
+    // Through the list pane, which refreshes its rows and the tree, and selects as after any
+    // command; the history's change then refreshes the dialog.
+    auto pFix = std::make_unique<CFixCommand>();
+    const CFixCommand* pFixed = pFix.get();
+    if (!m_pListView->RunCommand(std::move(pFix)))
+        return;
+    const int32_t nFixed = pFixed->GetFixed();
+    statusBar()->showMessage(QStringLiteral("Fixed %1 %2")
+                                 .arg(nFixed)
+                                 .arg(nFixed == 1 ? QStringLiteral("problem") : QStringLiteral("problems")),
+                             10000);
+}
+
+void CMainFrame::SelectRecord(int32_t nKind, int32_t nIndex, int32_t nId)
+{
+    CRecordPlace place;
+    if (!m_pDb || !FindRecordPlace(*m_pDb, static_cast<NodeType>(nKind), nIndex, nId, place)) {
+        statusBar()->showMessage(QStringLiteral("The record is no longer in the database"), 10000);
+        return;
+    }
+    // Selecting the node lists its records, also when it is the current node already. A record no
+    // node lists (a transponder without its satellite) is listed without one.
+    if (!place.bTreeNode || !m_pTreeView->SelectNode(place.nListKind, place.nParentId)) {
+        {
+            const QSignalBlocker blocker(m_pTreeView);
+            m_pTreeView->setCurrentIndex(QModelIndex());
+        }
+        m_pListView->ShowRecords(place.nListKind, place.nParentId);
+    }
+    if (m_pListView->IsFindNarrowing())
+        m_pListView->ClearFind();
+    // The rows are the listing in database order now; the row is the record's, or the first with
+    // its id when the row shows another id.
+    int nRow = place.nRow;
+    if (nRow < 0 || nRow >= m_pListView->GetRowCount() || m_pListView->GetRowId(nRow) != place.nRowId) {
+        nRow = -1;
+        for (int r = 0; r < m_pListView->GetRowCount() && nRow < 0; ++r)
+            if (m_pListView->GetRowId(r) == place.nRowId)
+                nRow = r;
+    }
+    if (nRow < 0)
+        return;
+    m_pListView->clearSelection();
+    m_pListView->SelectRow(nRow);
+    const QModelIndex index = m_pListView->model()->index(nRow, 0);
+    m_pListView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    m_pListView->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    m_pListView->setFocus(Qt::OtherFocusReason);
 }
 
 void CMainFrame::RestoreLayout()
@@ -593,6 +755,11 @@ void CMainFrame::OnOpenExcel()
     LoadFormat("xls");
 }
 
+void CMainFrame::OnOpenJson()
+{
+    LoadFormat("json");
+}
+
 void CMainFrame::OnOpenBin20()
 {
     LoadFormat("bin20");
@@ -628,6 +795,11 @@ void CMainFrame::OnSaveAsDb()
 void CMainFrame::OnSaveAsExcel()
 {
     SaveFormat("xls");
+}
+
+void CMainFrame::OnSaveAsJson()
+{
+    SaveFormat("json");
 }
 
 void CMainFrame::OnMergeToBin()

@@ -13,6 +13,7 @@
 
 class CAccessIn;
 class CAccessOut;
+class CCheckDlg;
 class CClipboardManager;
 class CEditActions;
 class CEncodingMenu;
@@ -23,6 +24,7 @@ class CProgListView;
 class CRecentFiles;
 class IPrompt;
 class QLabel;
+class QLineEdit;
 class QSplitter;
 struct RecentFile;
 
@@ -38,6 +40,11 @@ struct RecentFile;
 // and Redo; whether the database is in its saved state gives the title's mark), backups of the
 // files it overwrites, the recent files, and the window's layout between runs (QSettings). The
 // Edit commands are CEditActions'; the clipboard is reached only through CClipboardManager.
+//
+// The tool bar carries the Find field (Ctrl+K), which narrows the list pane as one types; Enter
+// there arms F3 and Shift+F3. Tools > "Check Database..." opens the check's report beside the
+// window: it follows every change of the database while it is open, a line's record can be shown
+// in the panes, and "Fix" runs the fixes as one step of the edit history.
 class CMainFrame : public QMainWindow
 {
     Q_OBJECT
@@ -69,6 +76,7 @@ public:
 
     void OnOpenDb();
     void OnOpenExcel();
+    void OnOpenJson();
     void OnOpenBin20();
     void OnOpenBin25();
     // File > Save: writes back to the document's file in its format; without one (a firmware
@@ -76,12 +84,26 @@ public:
     bool OnSave();
     void OnSaveAsDb();
     void OnSaveAsExcel();
+    void OnSaveAsJson();
     void OnMergeToBin();
     // "Merge To Bin" with a given merge writer: asks for the image P, looks for the converter
     // (CConverterRun, the start-up directory first) and stops before anything is written when it
     // is missing; merges the database into P, then has the converter turn it into a USB upgrade
     // image at P.
     void DoMerge(CAccessOut& writer);
+
+    // Tools > Check Database: shows the dialog (made once, not modal) with the findings of the
+    // database shown now, and raises it.
+    void OnCheckDb();
+    // Shows a record as a check finding names it (its kind, position and id): the tree node that
+    // lists it is selected, and its row in the list (in database order: a sort ends, a Find that
+    // hides the row is cleared) is selected, scrolled to and focused. A record that is gone says so
+    // in the status bar.
+    void SelectRecord(int32_t nKind, int32_t nIndex, int32_t nId);
+    // The dialog of Check Database; null before its first use.
+    CCheckDlg* GetCheckDlg() const { return m_pCheckDlg; }
+    // The Find field of the tool bar.
+    QLineEdit* GetFindEdit() const { return m_pFindEdit; }
 
     // How long the merge waits for the converter before giving up.
     void SetConverterTimeout(int nMilliseconds) { m_converter.SetTimeout(nMilliseconds); }
@@ -117,6 +139,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
+    // Escape in the Find field clears it (and, when it is empty, gives the list the focus).
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
     // A key no pane took: the key of a disabled Edit command says why in the status bar.
     void keyPressEvent(QKeyEvent* pEvent) override;
 
@@ -153,7 +177,14 @@ private:
     void UpdateTitle();
     // After every change of the history: the Edit commands, the title and ModifiedChanged.
     void OnHistoryChanged();
+    // The message pane: the Filter and the Find of the list, or "Ready".
     void UpdateFilterStatus();
+    // The Find field follows the list's Find (Escape in the list clears it); F3 follows its state.
+    void OnFindChanged();
+    void OnFindEnter();
+    // Runs the check again for the open dialog; nothing while it is hidden.
+    void RefreshCheck();
+    void OnCheckFix();
     void RestoreLayout();
     void SaveLayout() const;
     // "<caption>" box with the stored last-error message (cleared afterwards) or "Unknown Error!".
@@ -169,6 +200,8 @@ private:
     CProgBrowseView* m_pTreeView = nullptr;
     CProgListView* m_pListView = nullptr;
     QLabel* m_pMessagePane = nullptr;
+    QLineEdit* m_pFindEdit = nullptr;
+    CCheckDlg* m_pCheckDlg = nullptr;
     CEncodingMenu* m_pEncodingMenu = nullptr;
     CRecentFiles* m_pRecentFiles = nullptr;
     QAction* m_pBackupAction = nullptr;

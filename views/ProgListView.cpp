@@ -1,29 +1,38 @@
 #include "views/ProgListView.h"
 
+#include "db/Columns.h"
+#include "db/ListFind.h"
+#include "db/ListSort.h"
 #include "db/ProgDb.h"
 #include "edit/EditHistory.h"
 #include "views/CellDelegate.h"
+#include "views/LocaleCollation.h"
 #include "views/ProgListModel.h"
+#include "views/ViewCommand.h"
 
 #include <QHelpEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTimer>
 #include <QToolTip>
 
 #include <algorithm>
 
-// Listing: the rows of a tree selection, the row accessors and the keys. Deleting, editing,
-// filtering and dragging are in ProgListViewDelete.cpp, ProgListViewEdit.cpp,
-// ProgListViewFilter.cpp and ProgListViewDrag.cpp.
+// Listing: the rows of a tree selection in their stages (listing, filter, sort, Find), the row
+// accessors and the keys. Deleting, editing, filtering, dragging, sorting and Find are in
+// ProgListViewDelete.cpp, ProgListViewEdit.cpp, ProgListViewFilter.cpp, ProgListViewDrag.cpp,
+// ProgListViewSort.cpp and ProgListViewFind.cpp.
 
 namespace {
 constexpr int COLUMN_WIDTH = 80;
 }
 
-CProgListView::CProgListView(QWidget* pParent) : QTableView(pParent), m_pModel(new CProgListModel(this))
+CProgListView::CProgListView(QWidget* pParent)
+    : QTableView(pParent), m_pModel(new CProgListModel(this)),
+      m_pCollation(std::make_unique<CLocaleCollation>()), m_pMatcher(std::make_unique<CFindMatcher>())
 {
     setObjectName("progListView");
     setModel(m_pModel);
@@ -46,7 +55,14 @@ CProgListView::CProgListView(QWidget* pParent) : QTableView(pParent), m_pModel(n
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setDefaultSectionSize(COLUMN_WIDTH);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    horizontalHeader()->setSectionsClickable(false);
+    // A click on a heading goes through ascending, descending and database order; the view's own
+    // sorting stays off, the pane sorts the rows itself.
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setSortIndicatorShown(true);
+    horizontalHeader()->setSortIndicatorClearable(true);
+    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    connect(horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
+            &CProgListView::OnSortIndicatorChanged);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
 
@@ -63,6 +79,7 @@ CProgListView::~CProgListView() = default;
 
 void CProgListView::ShowDb(CProgDb* pDb)
 {
+    m_pMatcher->Invalidate(); // a load may fill the same database object anew
     m_pModel->SetDb(pDb);
     if (m_pHistory->GetDb() != pDb)
         m_pHistory->SetDb(pDb);
@@ -75,36 +92,99 @@ void CProgListView::ClearList()
     ResetPress();
     RememberColumnWidths();
     m_pModel->Clear();
+    m_unnarrowed.clear();
+    m_pFilterIds.reset();
     SetFiltered(false);
+    const bool bWasSorted = IsSorted();
+    m_nSortColumn = -1;
+    m_bSortDescending = false;
+    ShowSortIndicator();
+    if (bWasSorted)
+        emit SortChanged();
+    if (!m_strFind.isEmpty() && m_nFindMatches != 0) {
+        m_nFindMatches = 0;
+        emit FindChanged();
+    }
 }
 
 void CProgListView::ShowRecords(int32_t nKind, int32_t nParentId)
 {
     ClearList();
     m_nParentId = nParentId;
-    const CProgDb* pDb = m_pModel->GetDb();
-    std::vector<int32_t> ids;
-    if (nKind == NODE_PROG) {
-        m_pModel->SetColumns(CProgListModel::COLUMNS_PROG);
-        if (pDb)
-            for (const CNode* pNode : pDb->GetProgList())
-                if (nParentId == INVALID_ID || pNode->GetParentId() == nParentId)
-                    ids.push_back(pNode->GetId());
-    } else if (nKind == NODE_TP) {
-        m_pModel->SetColumns(CProgListModel::COLUMNS_TP);
-        if (pDb)
-            for (const CNode* pNode : pDb->GetTpList())
-                if (nParentId == INVALID_ID || pNode->GetParentId() == nParentId)
-                    ids.push_back(pNode->GetId());
-    } else {
-        m_pModel->SetColumns(CProgListModel::COLUMNS_SAT);
-        if (pDb)
-            for (const CNode* pNode : pDb->GetSatList())
-                ids.push_back(pNode->GetId());
-    }
+    m_pModel->SetColumns(nKind == NODE_PROG ? CProgListModel::COLUMNS_PROG
+                         : nKind == NODE_TP ? CProgListModel::COLUMNS_TP
+                                            : CProgListModel::COLUMNS_SAT);
+    m_pModel->SetKind(nKind == NODE_PROG || nKind == NODE_TP ? nKind : NODE_SAT);
     ApplyColumnWidths();
-    m_pModel->SetRows(std::move(ids));
-    m_pModel->SetKind(nKind);
+    ShowRows(ListRows(nullptr), CIdRuns());
+    if (!m_strFind.isEmpty())
+        emit FindChanged();
+}
+
+std::vector<int32_t> CProgListView::ListRows(const CIdRuns* pKeep)
+{
+    std::vector<int32_t> ids;
+    const CNodeList* pList = m_pModel->GetDb() ? GetCurrentList() : nullptr;
+    if (!pList || m_pModel->GetColumns() == CProgListModel::COLUMNS_NONE)
+        return ids;
+    const int32_t nKind = GetKind();
+    const bool bKeep = pKeep && !pKeep->IsEmpty();
+    ids.reserve(static_cast<size_t>(pList->GetCount()));
+    for (const CNode* pNode : *pList) {
+        if (nKind != NODE_SAT && m_nParentId != INVALID_ID && pNode->GetParentId() != m_nParentId)
+            continue;
+        if (m_bFiltered && m_pFilterIds && !m_pFilterIds->Has(pNode->GetId()) &&
+            !(bKeep && pKeep->Has(pNode->GetId())))
+            continue;
+        ids.push_back(pNode->GetId());
+    }
+    if (m_bFiltered && bKeep)
+        m_pFilterIds = std::make_unique<CIdRuns>(ids);
+    if (!IsSorted())
+        return ids;
+    const std::vector<int32_t> order = SortRows(*m_pModel->GetDb(), static_cast<NodeType>(nKind), ids,
+                                                m_nSortColumn, m_bSortDescending, *m_pCollation);
+    std::vector<int32_t> sorted;
+    sorted.reserve(ids.size());
+    for (int32_t nIndex : order)
+        sorted.push_back(ids[static_cast<size_t>(nIndex)]);
+    return sorted;
+}
+
+void CProgListView::ShowRows(std::vector<int32_t> unnarrowed, const CIdRuns& select)
+{
+    m_unnarrowed = std::move(unnarrowed);
+    std::vector<int32_t> ids = NarrowRows(m_unnarrowed, &select);
+    const int nScroll = verticalScrollBar()->value();
+    const bool bSameCount = ids.size() == m_pModel->GetIds().size();
+    // The old selection goes first, so the layout change has no selected cells to carry along.
+    selectionModel()->clearSelection();
+    m_pModel->ReorderRows(std::move(ids)); // the same rows in another order keep the view's place
+    if (!bSameCount) {
+        updateGeometries();
+        verticalScrollBar()->setValue(nScroll);
+    }
+    SelectIds(select);
+}
+
+const char* CProgListView::KindNoun(int32_t nKind, int nCount)
+{
+    if (nKind == NODE_PROG)
+        return nCount == 1 ? "program" : "programs";
+    if (nKind == NODE_TP)
+        return nCount == 1 ? "transponder" : "transponders";
+    return nCount == 1 ? "satellite" : "satellites";
+}
+
+int CProgListView::GetListingCount() const
+{
+    int nTotal = 0;
+    const int32_t nKind = GetKind();
+    if (const CNodeList* pList = m_pModel->GetDb() ? GetCurrentList() : nullptr)
+        for (const CNode* pNode : *pList)
+            if (nKind == NODE_SAT || m_nParentId == INVALID_ID || pNode->GetParentId() == m_nParentId)
+                ++nTotal;
+    return nTotal;
 }
 
 void CProgListView::RememberColumnWidths()
@@ -205,6 +285,11 @@ void CProgListView::SetCurrentRow(int nRow)
 
 void CProgListView::RefreshNames()
 {
+    const CColumn* pSorted = GetColumn(GetKind(), m_nSortColumn);
+    if (IsFindNarrowing() || (pSorted && pSorted->nSource == CColumn::SRC_NAME)) {
+        ShowRows(ListRows(nullptr), CIdRuns(GetSelectedIds()));
+        emit FindChanged();
+    }
     m_pModel->RefreshTexts();
 }
 
@@ -219,15 +304,36 @@ void CProgListView::keyPressEvent(QKeyEvent* pEvent)
             return;
         }
     }
-    const bool bPlain = (pEvent->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    if (pEvent->key() == Qt::Key_Escape && bPlain && (m_bDragging || m_bFiltered)) {
-        // Escape gives up a drag; otherwise it ends a filter.
+    const Qt::KeyboardModifiers modifiers = pEvent->modifiers() & ~Qt::KeypadModifier;
+    const bool bPlain = modifiers == Qt::NoModifier;
+    if (pEvent->key() == Qt::Key_Escape && bPlain && (m_bDragging || !m_strFind.isEmpty() || m_bFiltered)) {
+        // Escape gives up a drag; otherwise it ends Find, then a filter.
         if (m_bDragging)
             CancelDrag();
+        else if (!m_strFind.isEmpty())
+            ClearFind();
         else
             ClearFilter();
         pEvent->accept();
         return;
+    }
+    if (modifiers == Qt::ControlModifier) {
+        const struct
+        {
+            int nKey;
+            RowMove nMove;
+        } moves[] = {{Qt::Key_Up, ROW_MOVE_UP},
+                     {Qt::Key_Down, ROW_MOVE_DOWN},
+                     {Qt::Key_Home, ROW_MOVE_TOP},
+                     {Qt::Key_End, ROW_MOVE_BOTTOM}};
+        for (const auto& move : moves) {
+            // Without a selection the keys move the current row, as in any list.
+            if (pEvent->key() == move.nKey && selectionModel()->hasSelection()) {
+                MoveSelected(move.nMove);
+                pEvent->accept();
+                return;
+            }
+        }
     }
     if (pEvent->key() == Qt::Key_Delete && bPlain)
         DeleteSelected();

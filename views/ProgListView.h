@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/RowReorder.h"
+
 #include <QTableView>
 
 #include <cstdint>
@@ -10,7 +12,9 @@
 class CEditCommand;
 class CEditHistory;
 class CFilterDlg;
+class CFindMatcher;
 class CIdRuns;
+class CNameCollation;
 class CNodeList;
 class CProgDb;
 class CProgListModel;
@@ -27,6 +31,14 @@ class QTimer;
 // the left button moves their records before the record of the row they are dropped on, and a
 // double click (or EditCell) edits a cell in place.
 //
+// A click on a column heading sorts the rows by that column (again: the other way round, a third
+// time: back to database order); Find narrows the rows to those whose name contains a text; Ctrl+Up,
+// Ctrl+Down, Ctrl+Home and Ctrl+End move the selected records. The rows are made in stages: the
+// records the tree node lists, in database order; those the Filter kept; sorted; narrowed by Find.
+// Sorting and Find never change the database; Apply Sort Order makes the database order follow the
+// sorted rows, as a command. While the rows are sorted they are not in database order, so dragging
+// and the keyboard's moves are refused with a message (SortedViewMessage).
+//
 // The pane never changes the database itself: every change is an edit command run through an edit
 // history (RunCommand), after which the rows are listed again from the database. Undo and Redo go
 // through the pane for the same reason. The records a command affected are selected afterwards,
@@ -34,7 +46,8 @@ class QTimer;
 //
 // The database and the kind of the rows live in the model (CProgListModel); the pane knows nothing
 // of the tree pane and tells it through TreeRecordsChanged. Listing is in ProgListView.cpp,
-// deleting, editing, filtering and dragging each in a source file of their own.
+// deleting, editing, filtering, dragging, sorting (with the keyboard's moves) and Find each in a
+// source file of their own.
 class CProgListView : public QTableView
 {
     Q_OBJECT
@@ -55,7 +68,8 @@ public:
     // After a load: remembers the database (not owned) and empties the list, columns included.
     void ShowDb(CProgDb* pDb);
     // Lists the records of nKind (NodeType) under nParentId; INVALID_ID lists all of that kind.
-    // Satellites are always listed in full. A filter ends here.
+    // Satellites are always listed in full. A filter and the sort end here; the Find text stays and
+    // narrows the new rows.
     void ShowRecords(int32_t nKind, int32_t nParentId);
     // Removes every row and column.
     void ClearList();
@@ -116,6 +130,54 @@ public:
     // the tree node has. Empty without a filter.
     QString GetFilterStatus() const;
 
+    // Sorting. SortByColumn orders the rows by a column of the kind shown (db/ListSort.h: numbers as
+    // numbers, names in the locale's order without case), stable, and shows the heading's sort
+    // indicator; a column outside the table (-1) returns to database order. The sort is kept through
+    // every command, undo and redo (the rows are sorted again) and ends with ShowRecords. A click on
+    // a heading goes through the three states: ascending, descending, database order.
+    void SortByColumn(int nColumn, bool bDescending);
+    void ClearSort() { SortByColumn(-1, false); }
+    bool IsSorted() const { return m_nSortColumn >= 0; }
+    int GetSortColumn() const { return m_nSortColumn; }
+    bool IsSortDescending() const { return m_bSortDescending; }
+    // "Apply Sort Order": the listed records of the rows take the order of the rows in the
+    // database, as one command ("Sort 3 programs"); records the rows do not show (Filter, Find) keep
+    // their places. The rows are then in database order, unsorted. False when nothing is sorted or
+    // nothing changed.
+    bool ApplySortOrder();
+    // Ctrl+Up, Ctrl+Down, Ctrl+Home, Ctrl+End: moves the records of the selected rows among the rows
+    // as one command ("Move 3 programs", see MoveRows); they stay selected and the current row is
+    // scrolled into view. Refused in a sorted view (the message goes out with StatusMessage). False
+    // when nothing moved.
+    bool MoveSelected(RowMove nMove);
+    // Why dragging and the keyboard's moves are off while the rows are sorted.
+    static QString SortedViewMessage();
+
+    // Find. SetFindText narrows the rows to those whose name contains the text, without case, on
+    // the decoded name (an empty text ends the narrowing); it combines with the filter and the sort,
+    // and stays through commands and other listings. ArmFind (Enter in the find field) lists the
+    // rows unnarrowed again and selects the first match from the current row on; FindNext (F3,
+    // Shift+F3 with bBackward) then selects the next or previous match, going round the end. Both
+    // are false when no row matches (the reason goes out with StatusMessage). Typing again narrows
+    // again. Every change of the Find state or of the number of matches emits FindChanged.
+    void SetFindText(const QString& strText);
+    const QString& GetFindText() const { return m_strFind; }
+    void ClearFind() { SetFindText(QString()); }
+    bool ArmFind();
+    bool FindNext(bool bBackward);
+    bool IsFindArmed() const { return m_bFindArmed; }
+    // The rows are narrowed by a Find text now (not armed).
+    bool IsFindNarrowing() const;
+    // The rows of the list before Find narrows it, and how many of them match the Find text.
+    int GetUnnarrowedCount() const { return static_cast<int>(m_unnarrowed.size()); }
+    int GetFindMatchCount() const { return m_nFindMatches; }
+    // "Find: 37 of 40,000 programs" while a Find text is given ("Find: 37 of 120" of the rows a
+    // filter left); empty without one or with nothing listed.
+    QString GetFindStatus() const;
+    // The records' names changed outside the pane's own commands: the kept names of Find are read
+    // again.
+    void InvalidateFind();
+
     // Drag and drop, driven by the mouse handlers and callable directly. BeginDrag starts dragging
     // row nRow from ptStart (viewport coordinates): a drag image of that row follows the pointer
     // 10 pixels right of and 14 below it. DragMove moves the image and, over a row, makes that row
@@ -152,7 +214,7 @@ public:
     int GetCurrentRow() const;
     void SelectRow(int nRow);
     CProgListModel* GetModel() const { return m_pModel; }
-    // Redraws names after the code page changed.
+    // Redraws names after the code page changed; a sort or Find by name is done again.
     void RefreshNames();
 
     // Column widths of the columns of a record kind (NodeType), as the user left them; empty when
@@ -172,6 +234,10 @@ signals:
     // A filter came into force or ended, or the rows of a filtered list changed: see
     // GetFilterStatus.
     void FilterChanged();
+    // The sort column or direction changed (also back to database order).
+    void SortChanged();
+    // The Find text, its armed state or the number of its matches changed: see GetFindStatus.
+    void FindChanged();
 
 protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
@@ -193,6 +259,28 @@ private:
     bool Refresh(unsigned nTouched, int32_t nSelectKind, const CIdRuns* pSelect);
     // The signals after a change of the database.
     void AnnounceChange(unsigned nTouched, bool bRowsChanged);
+    // The rows of the listing before Find: the records of the kind under the parent in database
+    // order; while filtered only those the filter kept, and those in pKeep (which join them); sorted
+    // while a sort is in force.
+    std::vector<int32_t> ListRows(const CIdRuns* pKeep);
+    // The rows Find leaves of rows (all of them without a Find text, or while it is armed), with
+    // the rows of the records in pKeep; counts the matches.
+    std::vector<int32_t> NarrowRows(const std::vector<int32_t>& rows, const CIdRuns* pKeep);
+    // Shows unnarrowed, narrowed by Find, in place of the rows: the view keeps its scroll position
+    // and the records in select are selected.
+    void ShowRows(std::vector<int32_t> unnarrowed, const CIdRuns& select);
+    // The number of records the tree node lists, before Filter and Find.
+    int GetListingCount() const;
+    // "program" or "programs" for nCount records of nKind.
+    static const char* KindNoun(int32_t nKind, int nCount);
+    // Selects the first row after nFrom (before it with bBackward) whose name contains the Find
+    // text, going round the end, and scrolls to it; false, saying so, when no row does.
+    bool SelectMatch(int nFrom, bool bBackward);
+    void OnSortIndicatorChanged(int nSection, Qt::SortOrder nOrder);
+    void ShowSortIndicator();
+    // After the rows changed without ShowRows (Delete, a drop, a keyboard move): the unnarrowed rows
+    // follow, from the database when the rows are not sorted.
+    void UpdateUnnarrowed();
     void RemoveSelected(const char* pszVerb);
     // Selects the rows of the given records and no others; the first becomes the current row.
     void SelectIds(const CIdRuns& ids);
@@ -217,6 +305,15 @@ private:
     CEditHistory* m_pHistory = nullptr;
     int32_t m_nParentId = -1; // INVALID_ID: all of the kind
     bool m_bFiltered = false;
+    std::unique_ptr<CIdRuns> m_pFilterIds; // the records the filter kept
+    int m_nSortColumn = -1;                // -1: database order
+    bool m_bSortDescending = false;
+    std::unique_ptr<CNameCollation> m_pCollation;
+    std::vector<int32_t> m_unnarrowed; // the rows before Find
+    QString m_strFind;
+    bool m_bFindArmed = false;
+    int m_nFindMatches = 0;
+    std::unique_ptr<CFindMatcher> m_pMatcher;
     QList<int> m_columnWidths[3]; // by column set: satellites, transponders, programs
     QAction* m_pFilterAction = nullptr;
     IMessageSink* m_pSink = nullptr;

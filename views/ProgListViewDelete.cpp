@@ -66,6 +66,7 @@ void CProgListView::RemoveSelected(const char* pszVerb)
         updateGeometries();
         verticalScrollBar()->setValue(nScroll);
         SetRowSelection(stillSelected);
+        UpdateUnnarrowed();
     }
 
     // Row 0 is never reselected: deleting from the top leaves the list without a selection. The

@@ -22,6 +22,10 @@ void CProgListView::BeginDrag(int nRow, const QPoint& ptStart)
 {
     if (nRow < 0 || nRow >= GetRowCount() || m_pModel->columnCount() == 0)
         return;
+    if (IsSorted()) {
+        emit StatusMessage(SortedViewMessage());
+        return;
+    }
     m_nDragIndex = nRow;
 
     // The image of the row as drawn: from its first to its last column, clipped to the viewport.
@@ -139,7 +143,7 @@ void CProgListView::CancelDrag()
 
 void CProgListView::DropItems()
 {
-    if (m_nDragIndex < 0 || m_nDropIndex < 0)
+    if (m_nDragIndex < 0 || m_nDropIndex < 0 || IsSorted())
         return;
     if (!GetCurrentList() || m_nDragIndex >= GetRowCount() || m_nDropIndex >= GetRowCount())
         return;
@@ -168,6 +172,7 @@ void CProgListView::DropItems()
     selectionModel()->clearSelection();
     m_pModel->ReorderRows(std::move(moved.ids));
     SetRowSelection(moved.selected);
+    UpdateUnnarrowed();
     pCommand->SetAfter({GetKind(), CIdRuns(GetSelectedIds())});
     // The tree lists satellites and transponders in database order.
     AnnounceChange(pCommand->GetTouched(), true);
@@ -238,6 +243,10 @@ void CProgListView::mouseMoveEvent(QMouseEvent* pEvent)
         if ((pt - m_ptPress).manhattanLength() >= QApplication::startDragDistance()) {
             m_bClickPending = false;
             BeginDrag(m_nPressRow, m_ptPress);
+            if (!m_bDragging) {
+                m_nPressRow = -1; // refused in a sorted view: said once, then the press is over
+                return;
+            }
             DragMove(pt);
         }
         return;

@@ -1,6 +1,7 @@
 #include "views/ProgListView.h"
 
 #include "db/Columns.h"
+#include "db/ListFind.h"
 #include "db/ProgDb.h"
 #include "edit/EditHistory.h"
 #include "edit/InsertCommand.h"
@@ -10,7 +11,6 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QScrollBar>
 
 #include <algorithm>
 
@@ -67,6 +67,7 @@ CViewCommand* CProgListView::PushCommand(std::unique_ptr<CEditCommand> pCommand)
     CProgDb* pDb = m_pModel->GetDb();
     if (!pCommand || !pDb || m_pHistory->GetDb() != pDb)
         return nullptr;
+    m_pMatcher->Invalidate(); // the names Find keeps may change
     CViewCommand::Selection before{GetKind(), CIdRuns(GetSelectedIds())};
     auto pView = std::make_unique<CViewCommand>(std::move(pCommand), std::move(before));
     return static_cast<CViewCommand*>(m_pHistory->Push(std::move(pView)));
@@ -95,6 +96,7 @@ bool CProgListView::Undo()
     if (m_pHistory->GetDb() != m_pModel->GetDb())
         return false;
     CancelDrag();
+    m_pMatcher->Invalidate();
     const CEditCommand* pCommand = m_pHistory->Undo();
     if (!pCommand)
         return false;
@@ -111,6 +113,7 @@ bool CProgListView::Redo()
     if (m_pHistory->GetDb() != m_pModel->GetDb())
         return false;
     CancelDrag();
+    m_pMatcher->Invalidate();
     const CEditCommand* pCommand = m_pHistory->Redo();
     if (!pCommand)
         return false;
@@ -129,8 +132,10 @@ bool CProgListView::Refresh(unsigned nTouched, int32_t nSelectKind, const CIdRun
     const int32_t nKind = GetKind();
     const bool bSelectGiven = pSelect && nSelectKind == nKind;
     const bool bRows = (nTouched & TouchRows(nKind)) != 0;
-    if (!bRows) {
-        if (nTouched & TouchValues(nKind))
+    const bool bValues = (nTouched & TouchValues(nKind)) != 0;
+    // Changed values may put a sorted row elsewhere, or make a row match Find or not.
+    if (!bRows && !(bValues && (IsSorted() || IsFindNarrowing()))) {
+        if (bValues)
             m_pModel->RefreshTexts();
         if (bSelectGiven)
             SelectIds(*pSelect);
@@ -138,30 +143,14 @@ bool CProgListView::Refresh(unsigned nTouched, int32_t nSelectKind, const CIdRun
     }
 
     // The records of the listing, from the database in its order, in one go. A filtered list keeps
-    // only its rows that are still there, and the records about to be selected.
+    // only its rows that are still there, and the records about to be selected; so does Find.
     const CIdRuns kept = bSelectGiven ? *pSelect : CIdRuns(GetSelectedIds());
-    const CIdRuns shown = m_bFiltered ? CIdRuns(m_pModel->GetIds()) : CIdRuns();
-    std::vector<int32_t> ids;
-    if (const CNodeList* pList = GetCurrentList()) {
-        ids.reserve(static_cast<size_t>(pList->GetCount()));
-        for (const CNode* pNode : *pList) {
-            if (nKind != NODE_SAT && m_nParentId != INVALID_ID && pNode->GetParentId() != m_nParentId)
-                continue;
-            if (m_bFiltered && !shown.Has(pNode->GetId()) && !kept.Has(pNode->GetId()))
-                continue;
-            ids.push_back(pNode->GetId());
-        }
-    }
-    const int nScroll = verticalScrollBar()->value();
-    const bool bSameCount = ids.size() == m_pModel->GetIds().size();
-    // The old selection goes first, so the layout change has no selected cells to carry along.
-    selectionModel()->clearSelection();
-    m_pModel->ReorderRows(std::move(ids)); // the same rows in another order keep the view's place
-    if (!bSameCount) {
-        updateGeometries();
-        verticalScrollBar()->setValue(nScroll);
-    }
-    SelectIds(kept);
+    const int nMatches = m_nFindMatches;
+    ShowRows(ListRows(&kept), kept);
+    if (bValues)
+        m_pModel->RefreshTexts(); // rows that stayed in place show new values too
+    if (m_nFindMatches != nMatches)
+        emit FindChanged();
     return true;
 }
 

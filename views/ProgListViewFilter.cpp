@@ -4,12 +4,11 @@
 #include "views/FilterDlg.h"
 #include "views/ListFilter.h"
 #include "views/ProgListModel.h"
+#include "views/ViewCommand.h"
 
 #include <QAction>
 #include <QItemSelectionModel>
 #include <QLocale>
-
-#include <unordered_set>
 
 // Filtering: the Filter command and its enabling, the filter's state and its end.
 
@@ -33,7 +32,14 @@ void CProgListView::OnFilter()
         return;
     CancelDrag();
     const int32_t nKind = m_pModel->GetKind();
-    CListFilter filter(*m_pModel);
+    // The conditions are tested on every row of the list before Find narrows it, in the pane's
+    // order: a filter set while Find narrows still holds when the Find text goes.
+    CProgListModel rows;
+    rows.SetDb(m_pModel->GetDb());
+    rows.SetColumns(m_pModel->GetColumns());
+    rows.SetKind(nKind);
+    rows.SetRows(m_unnarrowed);
+    CListFilter filter(rows);
     CFilterDlg dlg(&filter, m_pSink, this);
     dlg.SetTitle(nKind == NODE_PROG ? QStringLiteral("Prog Filter")
                  : nKind == NODE_TP ? QStringLiteral("Tp Filter")
@@ -42,25 +48,19 @@ void CProgListView::OnFilter()
     if (nResult != QDialog::Accepted)
         return;
 
-    std::vector<int32_t> ids;
-    for (int nRow = filter.FindNextMatch(-1); nRow >= 0; nRow = filter.FindNextMatch(nRow))
-        ids.push_back(GetRowId(nRow));
-
     // The survivors are listed again from the database, in one go; a record that is no longer
     // there gets no row.
-    const CNodeList* pList = GetCurrentList();
-    std::vector<int32_t> rows;
-    rows.reserve(ids.size());
-    for (int32_t nId : ids)
-        if (pList && pList->Find(nId))
-            rows.push_back(nId);
-    clearSelection();
+    std::vector<int32_t> ids;
+    for (int nRow = filter.FindNextMatch(-1); nRow >= 0; nRow = filter.FindNextMatch(nRow))
+        ids.push_back(rows.GetId(nRow));
+    m_pFilterIds = std::make_unique<CIdRuns>(std::move(ids));
+    m_bFiltered = true;
+    const int nMatches = m_nFindMatches;
     ResetPress();
-    m_pModel->SetRows(std::move(rows));
-    if (m_bFiltered)
-        emit FilterChanged(); // a further filter: fewer rows
-    else
-        SetFiltered(true);
+    ShowRows(ListRows(nullptr), CIdRuns());
+    if (!m_strFind.isEmpty() && m_nFindMatches != nMatches)
+        emit FindChanged();
+    emit FilterChanged(); // in force, or a further filter: fewer rows
 }
 
 void CProgListView::SetFiltered(bool bFiltered)
@@ -75,25 +75,14 @@ void CProgListView::ClearFilter()
 {
     if (!m_bFiltered)
         return;
-    std::unordered_set<int32_t> selectedIds;
-    for (int nRow : GetSelectedRows())
-        selectedIds.insert(GetRowId(nRow));
-    ShowRecords(GetKind(), m_nParentId);
-    if (selectedIds.empty())
-        return;
-    std::vector<bool> selected(static_cast<size_t>(GetRowCount()), false);
-    int nFirst = -1;
-    for (int nRow = 0; nRow < GetRowCount(); ++nRow) {
-        if (selectedIds.count(GetRowId(nRow)) == 0)
-            continue;
-        selected[static_cast<size_t>(nRow)] = true;
-        if (nFirst < 0)
-            nFirst = nRow;
-    }
-    SetRowSelection(selected);
-    SetCurrentRow(nFirst);
-    if (nFirst >= 0)
-        scrollTo(m_pModel->index(nFirst, 0));
+    const CIdRuns selected(GetSelectedIds());
+    m_bFiltered = false;
+    m_pFilterIds.reset();
+    const int nMatches = m_nFindMatches;
+    ShowRows(ListRows(nullptr), selected);
+    emit FilterChanged();
+    if (!m_strFind.isEmpty() && m_nFindMatches != nMatches)
+        emit FindChanged();
 }
 
 QString CProgListView::GetFilterStatus() const
@@ -101,16 +90,10 @@ QString CProgListView::GetFilterStatus() const
     if (!m_bFiltered)
         return QString();
     // The records the listing showed before any filter: those of the kind under its parent.
-    int nTotal = 0;
-    const int32_t nKind = GetKind();
-    if (const CNodeList* pList = GetCurrentList())
-        for (const CNode* pNode : *pList)
-            if (nKind == NODE_SAT || m_nParentId == INVALID_ID || pNode->GetParentId() == m_nParentId)
-                ++nTotal;
-    const char* pszNoun = nKind == NODE_PROG ? (nTotal == 1 ? "program" : "programs")
-                          : nKind == NODE_TP ? (nTotal == 1 ? "transponder" : "transponders")
-                                             : (nTotal == 1 ? "satellite" : "satellites");
+    const int nTotal = GetListingCount();
     const QLocale numbers(QLocale::English, QLocale::UnitedStates);
+    // The rows the filter left, before Find narrows them.
     return QStringLiteral("Filter: %1 of %2 %3")
-        .arg(numbers.toString(GetRowCount()), numbers.toString(nTotal), QString::fromLatin1(pszNoun));
+        .arg(numbers.toString(GetUnnarrowedCount()), numbers.toString(nTotal),
+             QString::fromLatin1(KindNoun(GetKind(), nTotal)));
 }

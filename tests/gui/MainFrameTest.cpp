@@ -11,8 +11,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QSettings>
 #include <QSplitter>
+#include <QWidgetAction>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -38,24 +40,31 @@ private slots:
         QCOMPARE(m_pFrame->windowTitle(), QStringLiteral("Ravelin Advanced"));
         QMenu* pFile = m_pFrame->findChild<QMenu*>("menuFile");
         QVERIFY(pFile);
-        QCOMPARE(ActionTexts(pFile), QStringList({"Open Db", "Open Excel", "Open Bin 2.0", "Open Bin 2.5",
-                                                  "Recent &Files", "Filter(&F)", "&Save", "Save As Db",
-                                                  "Save As Excel", "Merge To Bin", "-", "E&xit"}));
+        QCOMPARE(ActionTexts(pFile),
+                 QStringList({"Open Db", "Open Excel", "Open JSON", "Open Bin 2.0", "Open Bin 2.5",
+                              "Recent &Files", "Filter(&F)", "&Save", "Save As Db", "Save As Excel",
+                              "Save As JSON", "Merge To Bin", "-", "E&xit"}));
         QCOMPARE(Action("actionFilter")->shortcut(), QKeySequence(QStringLiteral("Ctrl+F")));
         QVERIFY(!m_pFrame->findChild<QMenu*>("menuRecentFiles")->isEnabled()); // nothing opened yet
         QStringList view = ActionTexts(m_pFrame->findChild<QMenu*>("menuView"));
         QCOMPARE(view.mid(0, 3),
                  QStringList({"&Toolbar", "&Status Bar", "Keep &Backups of Overwritten Files"}));
         QVERIFY(Action("actionKeepBackups")->isChecked());
+        QCOMPARE(ActionTexts(m_pFrame->findChild<QMenu*>("menuTools")), QStringList({"&Check Database..."}));
         QCOMPARE(ActionTexts(m_pFrame->findChild<QMenu*>("menuHelp")), QStringList({"&About Pelmora..."}));
+        QCOMPARE(m_pFrame->menuBar()->actions().at(m_pFrame->menuBar()->actions().size() - 2)->text(),
+                 QStringLiteral("&Tools")); // before Help
 
         QToolBar* pBar = m_pFrame->findChild<QToolBar*>("toolBar");
         QVERIFY(pBar);
         QStringList tools;
         for (QAction* a : pBar->actions())
-            tools << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
+            tools << (a->isSeparator()                  ? QStringLiteral("-")
+                      : qobject_cast<QWidgetAction*>(a) ? pBar->widgetForAction(a)->objectName()
+                                                        : a->objectName());
         QCOMPARE(tools, QStringList({"actionCut", "actionCopy", "actionPaste", "-", "actionUndo",
-                                     "actionRedo", "-", "actionAbout"}));
+                                     "actionRedo", "-", "actionAbout", "-", "findEdit"}));
+        QCOMPARE(Action("actionFind")->shortcut(), QKeySequence(QStringLiteral("Ctrl+K")));
         for (const char* psz : {"actionCut", "actionCopy", "actionPaste", "actionUndo"})
             QVERIFY2(!Action(psz)->isEnabled(), psz);
         QVERIFY(Action("actionAbout")->isEnabled());
