@@ -63,6 +63,9 @@ CProgListView::CProgListView(QWidget* pParent)
     horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     connect(horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
             &CProgListView::OnSortIndicatorChanged);
+    // Without the view's own sorting a press on a heading would select the column.
+    disconnect(horizontalHeader(), &QHeaderView::sectionPressed, this, &QTableView::selectColumn);
+    disconnect(horizontalHeader(), &QHeaderView::sectionEntered, this, nullptr);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
 
