@@ -6,12 +6,14 @@
 #include <QCollatorSortKey>
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // The editor's order of names: the collation of the user's locale, ignoring case, as QCollator
-// gives it. The sort key of every name is made once per sort, in Prepare, so that each of the many
-// comparisons of a sort compares two byte strings. The C and POSIX locales, which have no
-// collation, sort by the locale-neutral order of English.
+// gives it. Each comparison of a sort compares two sort keys made in Prepare. Making a key is most
+// of the cost of a sort, so the keys are kept by name for later sorts (sorting again after an edit,
+// the other direction, another listing of the same records); the C and POSIX locales, which have
+// no collation, sort by the locale-neutral order of English.
 class CLocaleCollation : public CNameCollation
 {
 public:
@@ -22,5 +24,8 @@ public:
 
 private:
     QCollator m_collator;
-    std::vector<QCollatorSortKey> m_keys;
+    // Keys by name (UTF-8), emptied when it holds more than MAX_KEPT names and twice those of a sort.
+    std::unordered_map<std::string, QCollatorSortKey> m_keyOfName;
+    std::vector<const QCollatorSortKey*> m_keys; // of the last Prepare, into m_keyOfName
+    static constexpr size_t MAX_KEPT = 100000;
 };

@@ -1,6 +1,7 @@
 #include "views/ProgListModel.h"
 
 #include "db/Columns.h"
+#include "db/IdMap.h"
 #include "db/ProgDb.h"
 #include "platform/CodePage.h"
 
@@ -9,7 +10,6 @@
 #include <QPalette>
 
 #include <algorithm>
-#include <unordered_map>
 
 QString DecodeName(const std::string& strBytes)
 {
@@ -131,21 +131,27 @@ void CProgListModel::ReorderRows(std::vector<int32_t> ids)
         return;
     }
     // Where each old row went. Ids may repeat (firmware images can carry duplicates): the k-th row
-    // of an id maps to the k-th row of that id in the new order.
-    std::unordered_map<int32_t, std::vector<int>> newRowsOfId;
-    newRowsOfId.reserve(ids.size());
-    for (size_t i = 0; i < ids.size(); ++i)
-        newRowsOfId[ids[i]].push_back(static_cast<int>(i));
-    std::unordered_map<int32_t, size_t> used;
+    // of an id maps to the k-th row of that id in the new order, found through a chain of the rows
+    // of each id in the new order.
+    int32_t nMaxId = -1;
+    for (int32_t nId : ids)
+        nMaxId = std::max(nMaxId, nId);
+    CIdMap firstOfId(int64_t(nMaxId) + 1);
+    std::vector<int32_t> nextOfId(ids.size(), -1);
+    for (size_t i = ids.size(); i-- > 0;) {
+        int32_t& nFirst = firstOfId.At(ids[i]);
+        nextOfId[i] = nFirst;
+        nFirst = static_cast<int32_t>(i);
+    }
     std::vector<int> oldToNew(m_ids.size());
     for (size_t i = 0; i < m_ids.size(); ++i) {
-        auto it = newRowsOfId.find(m_ids[i]);
-        size_t& k = used[m_ids[i]];
-        if (it == newRowsOfId.end() || k >= it->second.size()) {
+        const int32_t nNew = firstOfId.Get(m_ids[i]);
+        if (nNew < 0) {
             SetRows(std::move(ids)); // not a reordering of the same rows
             return;
         }
-        oldToNew[i] = it->second[k++];
+        oldToNew[i] = nNew;
+        firstOfId.At(m_ids[i]) = nextOfId[static_cast<size_t>(nNew)];
     }
 
     SetDropHilite(-1);
