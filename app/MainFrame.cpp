@@ -131,6 +131,11 @@ CMainFrame::CMainFrame(IPrompt& prompt, QWidget* pParent)
     CreateStatusBar();
     connect(m_pListView, &CProgListView::FilterChanged, this, &CMainFrame::UpdateFilterStatus);
     connect(m_pListView, &CProgListView::FindChanged, this, &CMainFrame::OnFindChanged);
+    connect(m_pListView, &CProgListView::SortChanged, this, [this] {
+        // The reason a move was refused no longer holds.
+        if (!m_pListView->IsSorted() && statusBar()->currentMessage() == CProgListView::SortedViewMessage())
+            statusBar()->clearMessage();
+    });
     connect(m_pListView, &CProgListView::StatusMessage, this,
             [this](const QString& strText) { statusBar()->showMessage(strText, 10000); });
     connect(this, &CMainFrame::ModifiedChanged, this, &CMainFrame::UpdateTitle);

@@ -115,7 +115,10 @@ bool CProgListView::SelectMatch(int nFrom, bool bBackward)
     clearSelection();
     SelectRow(nRow);
     SetCurrentRow(nRow);
-    scrollTo(m_pModel->index(nRow, std::max(currentIndex().column(), 0)));
+    // A match out of sight comes to the middle, with the rows around it.
+    const QModelIndex index = m_pModel->index(nRow, std::max(currentIndex().column(), 0));
+    const bool bInSight = viewport()->rect().contains(visualRect(index));
+    scrollTo(index, bInSight ? EnsureVisible : PositionAtCenter);
     return true;
 }
 
