@@ -137,6 +137,11 @@ CMainFrame::~CMainFrame()
     m_history.SetChangedCallback(nullptr);
     delete m_pEditActions;
     m_pEditActions = nullptr;
+    // The panes outlive the database and the history (members go before child widgets): they let
+    // go of both first, so that an open cell editor closes without writing into a freed database
+    // when the window loses the focus.
+    m_pListView->ShowDb(nullptr);
+    m_pTreeView->ShowDb(nullptr);
 }
 
 QAction* CMainFrame::AddAction(const char* pszName, const QString& strText)

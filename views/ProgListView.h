@@ -94,6 +94,8 @@ public:
     // LocalFre1, LocalFre2 and Polar); what is typed there reaches SetCellText.
     bool IsCellEditable(int nRow, int nColumn) const;
     void EditCell(int nRow, int nColumn);
+    // Whether a cell's editor is open.
+    bool IsEditing() const { return state() == EditingState; }
     // Reads strText with the column's rules and sets it on the row's record as one command. A text
     // that is no value of the column changes nothing: the reason goes out with StatusMessage and
     // false is returned. An unchanged value is no command, and true.
