@@ -73,7 +73,7 @@ private:
         {
             bool LoadDb(const std::string&, CProgDb* pDb) override
             {
-                AddSat(*pDb, "Astra");
+                AddSat(*pDb, "Astra")->GetRecord()->Set(SatField::LocalFre2, 12); // shown as 5150
                 AddSat(*pDb, "Hot");
                 AddTp(*pDb, 0, 11747, 27500);
                 AddTp(*pDb, 1, 10971, 29700);
@@ -391,6 +391,7 @@ private slots:
             {NODE_PROG, 3, " 0x1fFF ", "8191", ""},
             {NODE_SAT, 1, QString::fromUtf8("Crème"), QString::fromUtf8("Crème"), ""},
             {NODE_SAT, 3, "10600", "10600", ""},
+            {NODE_SAT, 4, "5150", "5150", ""}, // as shown: the index outside the table stays
             {NODE_TP, 4, "V", "1", ""},
         };
         for (const auto& c : cases) {
@@ -403,6 +404,8 @@ private slots:
             QCOMPARE(Status(), c.strStatus);
         }
         QCOMPARE(m_pFrame->GetEditHistory().GetUndoCount(), size_t(4));
+        QCOMPARE(static_cast<CSatNode*>(Db().GetSatList().Find(0))->GetRecord()->Get(SatField::LocalFre2),
+                 12u);
         // Ids, parents and the links are never typed in.
         for (NodeType nKind : {NODE_SAT, NODE_TP, NODE_PROG}) {
             Show(nKind, nKind == NODE_SAT ? INVALID_ID : 0);
