@@ -403,6 +403,7 @@ void CMainFrame::SaveLayout() const
 
 bool CMainFrame::ConfirmClose()
 {
+    m_pListView->CommitEditing(); // what is being typed counts as a change
     if (!IsModified())
         return true;
     switch (m_prompt.AskSaveChanges()) {
@@ -553,6 +554,7 @@ bool CMainFrame::KeepBackup(const QString& strPath, const char* pszCaption)
 
 bool CMainFrame::WriteDb(CAccessOut& exporter, const QString& strPath, const QString& strFormat)
 {
+    m_pListView->CommitEditing();
     if (!KeepBackup(strPath, "Save Error"))
         return false;
     CWaitCursor wait;
@@ -644,6 +646,7 @@ void CMainFrame::OnMergeToBin()
 // The image at P is merged in place; then the converter makes the USB upgrade image at P from it.
 void CMainFrame::DoMerge(CAccessOut& writer)
 {
+    m_pListView->CommitEditing();
     if (!m_pDb || m_pDb->IsEmpty()) {
         ShowError(QStringLiteral("No data to merge!"), "Empty");
         return;

@@ -495,6 +495,14 @@ private slots:
         m_pFrame->show();
         QVERIFY(m_pFrame->close()); // nothing to ask
         QCOMPARE(m_pPrompt->nSaveQuestions, 0);
+        // A name being typed is set before the question.
+        m_pFrame->show();
+        List()->EditCell(0, 2);
+        qobject_cast<QLineEdit*>(List()->indexWidget(List()->currentIndex()))->setText(QStringLiteral("Uno"));
+        m_pPrompt->saveAnswers = {IPrompt::CHOICE_DISCARD};
+        QVERIFY(m_pFrame->close());
+        QCOMPARE(m_pPrompt->nSaveQuestions, 1);
+        QCOMPARE(Action("actionUndo")->text(), QStringLiteral("&Undo Rename 1 program"));
         // A load empties the history.
         m_pTester.reset();
         NewFrame();
