@@ -153,14 +153,12 @@ bool CProgListView::Refresh(unsigned nTouched, int32_t nSelectKind, const CIdRun
         }
     }
     const int nScroll = verticalScrollBar()->value();
-    const bool bSameCount = ids.size() == m_pModel->GetIds().size();
     // The old selection goes first, so the layout change has no selected cells to carry along.
     selectionModel()->clearSelection();
-    m_pModel->ReorderRows(std::move(ids)); // the same rows in another order keep the view's place
-    if (!bSameCount) {
-        updateGeometries();
-        verticalScrollBar()->setValue(nScroll);
-    }
+    // The same rows in another order are one layout change; other rows replace the old ones.
+    m_pModel->ReorderRows(std::move(ids));
+    updateGeometries();
+    verticalScrollBar()->setValue(nScroll);
     SelectIds(kept);
     return true;
 }
