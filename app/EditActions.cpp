@@ -127,7 +127,11 @@ QAction* CEditActions::Add(const char* pszObjectName, const QString& strText, co
     } else {
         m_pFrame->addAction(pAction); // the keys work while the action is in no visible menu
     }
-    connect(pAction, &QAction::triggered, this, std::move(fnHandler));
+    // A cell being edited is set first, as its own step.
+    connect(pAction, &QAction::triggered, this, [this, fnHandler = std::move(fnHandler)] {
+        m_pList->CommitEditing();
+        fnHandler();
+    });
     QString strName = strText;
     strName.remove(QLatin1Char('&')).remove(QStringLiteral("..."));
     m_commands.append({pAction, strName, strTip, QString()});

@@ -149,6 +149,11 @@ CMainFrame::~CMainFrame()
     m_history.SetChangedCallback(nullptr);
     delete m_pEditActions;
     m_pEditActions = nullptr;
+    // The panes outlive the database and the history (members go before child widgets): they let
+    // go of both first, so that an open cell editor closes without writing into a freed database
+    // when the window loses the focus.
+    m_pListView->ShowDb(nullptr);
+    m_pTreeView->ShowDb(nullptr);
 }
 
 QAction* CMainFrame::AddAction(const char* pszName, const QString& strText)
@@ -478,6 +483,7 @@ void CMainFrame::OnCheckFix()
 {
     // Through the list pane, which refreshes its rows and the tree, and selects as after any
     // command; the history's change then refreshes the dialog.
+    m_pListView->CommitEditing(); // the check saw the database before the cell was typed
     auto pFix = std::make_unique<CFixCommand>();
     const CFixCommand* pFixed = pFix.get();
     if (!m_pListView->RunCommand(std::move(pFix)))
@@ -491,6 +497,7 @@ void CMainFrame::OnCheckFix()
 
 void CMainFrame::SelectRecord(int32_t nKind, int32_t nIndex, int32_t nId)
 {
+    m_pListView->CommitEditing();
     CRecordPlace place;
     if (!m_pDb || !FindRecordPlace(*m_pDb, static_cast<NodeType>(nKind), nIndex, nId, place)) {
         statusBar()->showMessage(QStringLiteral("The record is no longer in the database"), 10000);
@@ -565,6 +572,7 @@ void CMainFrame::SaveLayout() const
 
 bool CMainFrame::ConfirmClose()
 {
+    m_pListView->CommitEditing(); // what is being typed counts as a change
     if (!IsModified())
         return true;
     switch (m_prompt.AskSaveChanges()) {
@@ -715,6 +723,7 @@ bool CMainFrame::KeepBackup(const QString& strPath, const char* pszCaption)
 
 bool CMainFrame::WriteDb(CAccessOut& exporter, const QString& strPath, const QString& strFormat)
 {
+    m_pListView->CommitEditing();
     if (!KeepBackup(strPath, "Save Error"))
         return false;
     CWaitCursor wait;
@@ -816,6 +825,7 @@ void CMainFrame::OnMergeToBin()
 // The image at P is merged in place; then the converter makes the USB upgrade image at P from it.
 void CMainFrame::DoMerge(CAccessOut& writer)
 {
+    m_pListView->CommitEditing();
     if (!m_pDb || m_pDb->IsEmpty()) {
         ShowError(QStringLiteral("No data to merge!"), "Empty");
         return;

@@ -67,6 +67,10 @@ void CCellDelegate::setModelData(QWidget* pEditor, QAbstractItemModel*, const QM
         strText = pCombo->currentText();
     else if (auto* pEdit = qobject_cast<QLineEdit*>(pEditor))
         strText = pEdit->text();
+    // Leaving a cell as it was shown changes nothing: an LNB index outside the table is shown as
+    // the table's first frequency, and would otherwise become that index.
+    if (strText == index.data(Qt::EditRole).toString())
+        return;
     if (m_fnCommit)
         m_fnCommit(index, strText);
 }

@@ -159,14 +159,12 @@ void CProgListView::ShowRows(std::vector<int32_t> unnarrowed, const CIdRuns& sel
     m_unnarrowed = std::move(unnarrowed);
     std::vector<int32_t> ids = NarrowRows(m_unnarrowed, &select);
     const int nScroll = verticalScrollBar()->value();
-    const bool bSameCount = ids.size() == m_pModel->GetIds().size();
     // The old selection goes first, so the layout change has no selected cells to carry along.
     selectionModel()->clearSelection();
-    m_pModel->ReorderRows(std::move(ids)); // the same rows in another order keep the view's place
-    if (!bSameCount) {
-        updateGeometries();
-        verticalScrollBar()->setValue(nScroll);
-    }
+    // The same rows in another order are one layout change; other rows replace the old ones.
+    m_pModel->ReorderRows(std::move(ids));
+    updateGeometries();
+    verticalScrollBar()->setValue(nScroll);
     SelectIds(select);
 }
 

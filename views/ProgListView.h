@@ -108,6 +108,11 @@ public:
     // LocalFre1, LocalFre2 and Polar); what is typed there reaches SetCellText.
     bool IsCellEditable(int nRow, int nColumn) const;
     void EditCell(int nRow, int nColumn);
+    // Whether a cell's editor is open.
+    bool IsEditing() const { return state() == EditingState; }
+    // Ends the editing of a cell, setting what was typed (as Enter would), so that a command, a
+    // save or a close never passes over it.
+    void CommitEditing();
     // Reads strText with the column's rules and sets it on the row's record as one command. A text
     // that is no value of the column changes nothing: the reason goes out with StatusMessage and
     // false is returned. An unchanged value is no command, and true.

@@ -201,6 +201,16 @@ void CProgListView::EditCell(int nRow, int nColumn)
     edit(index);
 }
 
+void CProgListView::CommitEditing()
+{
+    if (!IsEditing())
+        return;
+    if (QWidget* pEditor = indexWidget(currentIndex())) {
+        commitData(pEditor);
+        closeEditor(pEditor, QAbstractItemDelegate::NoHint);
+    }
+}
+
 int CProgListView::GetNameColumn() const
 {
     const int32_t nKind = GetKind();

@@ -29,6 +29,7 @@ void CProgListView::SortByColumn(int nColumn, bool bDescending)
         ShowSortIndicator();
         return;
     }
+    CommitEditing(); // its row is about to move
     CancelDrag();
     m_nSortColumn = nColumn;
     m_bSortDescending = bDescending;
@@ -59,6 +60,7 @@ bool CProgListView::ApplySortOrder()
 {
     if (!IsSorted() || !m_pModel->GetDb())
         return false;
+    CommitEditing(); // a rename may move its row first
     std::vector<int32_t> ids = m_pModel->GetIds();
     const auto nKind = static_cast<NodeType>(GetKind());
     // The rows stay as they are: in database order once the command ran, which is the order the
@@ -82,6 +84,7 @@ bool CProgListView::MoveSelected(RowMove nMove)
     }
     if (!m_pModel->GetDb() || m_pModel->GetColumns() == CProgListModel::COLUMNS_NONE)
         return false;
+    CommitEditing();
     CListRows rows;
     rows.ids = m_pModel->GetIds();
     rows.selected.assign(rows.ids.size(), false);
