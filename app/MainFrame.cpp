@@ -4,6 +4,8 @@
 #include "access/AccessDummy.h"
 #include "access/LastError.h"
 #include "access/UserDbAddr.h"
+#include "app/ClipboardManager.h"
+#include "app/EditActions.h"
 #include "app/EncodingMenu.h"
 #include "app/Prompt.h"
 #include "app/RecentFiles.h"
@@ -18,6 +20,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -106,25 +109,40 @@ CMainFrame::CMainFrame(IPrompt& prompt, QWidget* pParent)
     m_pSplitter->addWidget(m_pListView);
     m_pSplitter->setStretchFactor(0, 0);
     m_pSplitter->setStretchFactor(1, 1);
-    // A tree selection fills the list; removed or moved satellites or transponders rebuild the
-    // tree.
+    // A tree selection fills the list; changed satellites or transponders rebuild the tree.
     connect(m_pTreeView, &CProgBrowseView::RecordsRequested, m_pListView, &CProgListView::ShowRecords);
     connect(m_pListView, &CProgListView::TreeRecordsChanged, m_pTreeView, &CProgBrowseView::RefreshTree);
     m_pListView->SetMessageSink(&m_prompt);
-    connect(m_pListView, &CProgListView::DbModified, this, [this] { SetModified(true); });
+    m_pListView->SetEditHistory(&m_history);
     setCentralWidget(m_pSplitter);
 
     CreateActions();
+    m_pClipboard = new CClipboardManager(this);
+    m_pEditActions = new CEditActions(this, m_pTreeView, m_pListView, m_pClipboard);
+    m_history.SetChangedCallback([this] { OnHistoryChanged(); });
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
     connect(m_pListView, &CProgListView::FilterChanged, this, &CMainFrame::UpdateFilterStatus);
+    connect(m_pListView, &CProgListView::StatusMessage, this,
+            [this](const QString& strText) { statusBar()->showMessage(strText, 10000); });
     connect(this, &CMainFrame::ModifiedChanged, this, &CMainFrame::UpdateTitle);
 
     RestoreLayout();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame()
+{
+    // The commands go before the panes they watch, and the history tells no one any more.
+    m_history.SetChangedCallback(nullptr);
+    delete m_pEditActions;
+    m_pEditActions = nullptr;
+    // The panes outlive the database and the history (members go before child widgets): they let
+    // go of both first, so that an open cell editor closes without writing into a freed database
+    // when the window loses the focus.
+    m_pListView->ShowDb(nullptr);
+    m_pTreeView->ShowDb(nullptr);
+}
 
 QAction* CMainFrame::AddAction(const char* pszName, const QString& strText)
 {
@@ -165,39 +183,6 @@ void CMainFrame::CreateActions()
     pFilter->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     m_pListView->SetFilterAction(pFilter);
 
-    // Clipboard and undo have no handler anywhere: their commands stay disabled.
-    const struct
-    {
-        const char* pszName;
-        const char* pszText;
-        const char* pszIcon;
-        QList<QKeySequence> keys;
-    } edits[] = {
-        {"actionCut",
-         "Cu&t",
-         ":/icons/cut.png",
-         {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)}},
-        {"actionCopy",
-         "&Copy",
-         ":/icons/copy.png",
-         {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)}},
-        {"actionPaste",
-         "&Paste",
-         ":/icons/paste.png",
-         {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)}},
-        {"actionUndo",
-         "&Undo",
-         "",
-         {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)}},
-    };
-    for (const auto& e : edits) {
-        QAction* pAction = AddAction(e.pszName, QString::fromLatin1(e.pszText));
-        if (*e.pszIcon)
-            pAction->setIcon(QIcon(QString::fromLatin1(e.pszIcon)));
-        pAction->setShortcuts(e.keys);
-        pAction->setEnabled(false);
-    }
-
     QAction* pNext = AddAction("actionNextPane", QStringLiteral("Next Pane"));
     pNext->setShortcut(QKeySequence(Qt::Key_F6));
     connect(pNext, &QAction::triggered, this, &CMainFrame::FocusOtherPane);
@@ -226,6 +211,10 @@ void CMainFrame::CreateMenus()
     m_pRecentFiles = new CRecentFiles(pFile, findChild<QAction*>(QStringLiteral("actionFilter")), this);
     connect(m_pRecentFiles, &CRecentFiles::OpenRequested, this,
             [this](const RecentFile& file) { OpenRecent(file); });
+
+    QMenu* pEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    pEdit->setObjectName("menuEdit");
+    m_pEditActions->FillMenu(pEdit);
 
     QMenu* pView = menuBar()->addMenu(QStringLiteral("&View"));
     pView->setObjectName("menuView");
@@ -265,6 +254,9 @@ void CMainFrame::CreateToolBar()
     pBar->addAction(findChild<QAction*>(QStringLiteral("actionCut")));
     pBar->addAction(findChild<QAction*>(QStringLiteral("actionCopy")));
     pBar->addAction(findChild<QAction*>(QStringLiteral("actionPaste")));
+    pBar->addSeparator();
+    pBar->addAction(findChild<QAction*>(QStringLiteral("actionUndo")));
+    pBar->addAction(findChild<QAction*>(QStringLiteral("actionRedo")));
     pBar->addSeparator();
     pBar->addAction(findChild<QAction*>(QStringLiteral("actionAbout")));
     addToolBar(Qt::TopToolBarArea, pBar);
@@ -326,8 +318,11 @@ void CMainFrame::ReportLastError(const char* pszCaption)
     }
 }
 
-void CMainFrame::SetModified(bool bModified)
+void CMainFrame::OnHistoryChanged()
 {
+    if (m_pEditActions)
+        m_pEditActions->UpdateActions();
+    const bool bModified = IsModified();
     if (bModified == m_bModified)
         return;
     m_bModified = bModified;
@@ -359,7 +354,7 @@ void CMainFrame::UpdateTitle()
     if (m_strDocName.isEmpty())
         setWindowTitle(APP_TITLE);
     else
-        setWindowTitle(m_strDocName + (m_bModified ? QStringLiteral("*") : QString()) +
+        setWindowTitle(m_strDocName + (IsModified() ? QStringLiteral("*") : QString()) +
                        QStringLiteral(" - ") + APP_TITLE);
 }
 
@@ -408,7 +403,8 @@ void CMainFrame::SaveLayout() const
 
 bool CMainFrame::ConfirmClose()
 {
-    if (!m_bModified)
+    m_pListView->CommitEditing(); // what is being typed counts as a change
+    if (!IsModified())
         return true;
     switch (m_prompt.AskSaveChanges()) {
     case IPrompt::CHOICE_SAVE:
@@ -463,9 +459,9 @@ bool CMainFrame::LoadFile(CAccessIn& importer, const QString& strPath, const QSt
 
     const std::unique_ptr<CProgDb> pOld = std::move(m_pDb);
     m_pDb = std::move(pNew);
+    m_history.SetDb(m_pDb.get()); // nothing to undo, and the loaded state is the saved one
     m_pTreeView->ShowDb(m_pDb.get());
     m_pListView->ShowDb(m_pDb.get());
-    SetModified(false);
     if (strPath.isEmpty()) {
         SetDocument(QString(), QString(), QStringLiteral("Sample"));
     } else {
@@ -558,6 +554,7 @@ bool CMainFrame::KeepBackup(const QString& strPath, const char* pszCaption)
 
 bool CMainFrame::WriteDb(CAccessOut& exporter, const QString& strPath, const QString& strFormat)
 {
+    m_pListView->CommitEditing();
     if (!KeepBackup(strPath, "Save Error"))
         return false;
     CWaitCursor wait;
@@ -567,7 +564,7 @@ bool CMainFrame::WriteDb(CAccessOut& exporter, const QString& strPath, const QSt
         ReportLastError("Save Error");
         return false;
     }
-    SetModified(false);
+    m_history.SetClean();
     if (!strFormat.isEmpty()) {
         SetDocument(strPath, strFormat, QFileInfo(strPath).fileName());
         RecentFile recent;
@@ -649,6 +646,7 @@ void CMainFrame::OnMergeToBin()
 // The image at P is merged in place; then the converter makes the USB upgrade image at P from it.
 void CMainFrame::DoMerge(CAccessOut& writer)
 {
+    m_pListView->CommitEditing();
     if (!m_pDb || m_pDb->IsEmpty()) {
         ShowError(QStringLiteral("No data to merge!"), "Empty");
         return;
@@ -681,6 +679,15 @@ void CMainFrame::DoMerge(CAccessOut& writer)
         return;
     }
     ShowInfo(QStringLiteral("Merge default program finished!"), "Finish");
+}
+
+void CMainFrame::keyPressEvent(QKeyEvent* pEvent)
+{
+    if (m_pEditActions && m_pEditActions->ExplainKey(QKeySequence(pEvent->keyCombination()))) {
+        pEvent->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(pEvent);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* pEvent)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ConverterRun.h"
+#include "edit/EditHistory.h"
 #include "platform/Backup.h"
 
 #include <QMainWindow>
@@ -12,6 +13,8 @@
 
 class CAccessIn;
 class CAccessOut;
+class CClipboardManager;
+class CEditActions;
 class CEncodingMenu;
 class CFrameAddrSource;
 class CProgBrowseView;
@@ -31,8 +34,10 @@ struct RecentFile;
 // find their importers, exporters and file dialog filters in the table of formats.
 //
 // The frame also keeps the document: the file the database came from or was last saved to (which
-// Save writes back to), whether it has unsaved changes (the title's mark), backups of the files it
-// overwrites, the recent files, and the window's layout between runs (QSettings).
+// Save writes back to), the edit history of the database (every change made in the panes, for Undo
+// and Redo; whether the database is in its saved state gives the title's mark), backups of the
+// files it overwrites, the recent files, and the window's layout between runs (QSettings). The
+// Edit commands are CEditActions'; the clipboard is reached only through CClipboardManager.
 class CMainFrame : public QMainWindow
 {
     Q_OBJECT
@@ -88,13 +93,18 @@ public:
     CProgListView* GetListView() const { return m_pListView; }
     QSplitter* GetSplitter() const { return m_pSplitter; }
     CEncodingMenu* GetEncodingMenu() const { return m_pEncodingMenu; }
+    CEditActions* GetEditActions() const { return m_pEditActions; }
+    CClipboardManager* GetClipboard() const { return m_pClipboard; }
+    // The one edit history: the list pane runs every change through it; a load empties it and
+    // makes the loaded state the saved one, a save marks the saved state.
+    CEditHistory& GetEditHistory() { return m_history; }
     CRecentFiles* GetRecentFiles() const { return m_pRecentFiles; }
     const QString& GetStartDir() const { return m_strCurDir; }
 
-    // The one record of unsaved changes: set by every change of the database, cleared by a load
-    // or a save. It drives the title's mark, the question before a load or close, and Save.
-    bool IsModified() const { return m_bModified; }
-    void SetModified(bool bModified);
+    // Unsaved changes: the database is not in the state last loaded or saved (undoing back to that
+    // state counts as unmodified). It drives the title's mark and the question before a load or
+    // close.
+    bool IsModified() const { return !m_history.IsClean(); }
     // The file Save writes to, and its format in the table of formats; empty when Save must ask.
     const QString& GetDocPath() const { return m_strDocPath; }
     const std::string& GetDocFormat() const { return m_strDocFormat; }
@@ -107,6 +117,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
+    // A key no pane took: the key of a disabled Edit command says why in the status bar.
+    void keyPressEvent(QKeyEvent* pEvent) override;
 
 private:
     void CreateActions();
@@ -139,6 +151,8 @@ private:
     // The document is now strPath (Save writes there when strFormat is a writable format).
     void SetDocument(const QString& strPath, const QString& strFormat, const QString& strName);
     void UpdateTitle();
+    // After every change of the history: the Edit commands, the title and ModifiedChanged.
+    void OnHistoryChanged();
     void UpdateFilterStatus();
     void RestoreLayout();
     void SaveLayout() const;
@@ -161,7 +175,10 @@ private:
     QString m_strCurDir;
     CConverterRun m_converter;
     CBackupKeeper m_backups;
-    bool m_bModified = false;
+    CEditHistory m_history;
+    CClipboardManager* m_pClipboard = nullptr;
+    CEditActions* m_pEditActions = nullptr;
+    bool m_bModified = false; // as ModifiedChanged last told
     QString m_strDocPath;
     std::string m_strDocFormat;
     QString m_strDocName;

@@ -6,7 +6,10 @@
 #include "app/Prompt.h"
 
 #include "views/ProgBrowseView.h"
+#include "views/ProgListModel.h"
+#include "views/ProgListView.h"
 
+#include <QLineEdit>
 #include <QTimer>
 #include <QTreeWidgetItem>
 
@@ -71,7 +74,8 @@ bool CPelmoraApp::InitInstance(const QStringList& args)
 
 void CPelmoraApp::SaveScreenshot(const QString& strPath)
 {
-    // The first satellite expanded, its first transponder selected: the list shows its programs.
+    // The first satellite expanded, its first transponder selected: the list shows its programs,
+    // the first renamed (so Undo has a step) and the second one's name being typed.
     CProgBrowseView* pTree = m_pFrame->GetTreeView();
     QTreeWidgetItem* pSats = pTree->GetSatGroupItem();
     if (pSats && pSats->childCount() > 0) {
@@ -80,7 +84,21 @@ void CPelmoraApp::SaveScreenshot(const QString& strPath)
         pSat->setExpanded(true);
         pTree->setCurrentItem(pSat->childCount() > 0 ? pSat->child(0) : pSat);
     }
-    pTree->setFocus();
+    CProgListView* pList = m_pFrame->GetListView();
+    const int nName = pList->GetNameColumn();
+    if (pList->GetRowCount() > 1 && pList->GetKind() == NODE_PROG) {
+        pList->SetCellText(0, nName, pList->GetModel()->CellText(0, nName) + QStringLiteral(" HD"));
+        pList->clearSelection();
+        pList->SelectRow(1);
+        pList->setFocus();
+        pList->EditCell(1, nName);
+        if (auto* pEditor = qobject_cast<QLineEdit*>(pList->indexWidget(pList->currentIndex()))) {
+            pEditor->setText(pEditor->text() + QStringLiteral(" TV"));
+            pEditor->deselect();
+        }
+    } else {
+        pTree->setFocus();
+    }
     processEvents();
     const bool bSaved = m_pFrame->grab().save(strPath, "PNG");
     if (!bSaved)

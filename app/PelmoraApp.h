@@ -36,8 +36,9 @@ public:
     static void ClearLastError();
 
 private:
-    // For the documentation: shows the programs of the first transponder, saves a picture of the
-    // window as PNG and ends the event loop.
+    // For the documentation: shows the programs of the first transponder with one renamed and
+    // another one's name open for typing, saves a picture of the window as PNG and ends the event
+    // loop.
     void SaveScreenshot(const QString& strPath);
 
     std::unique_ptr<CQtPrompt> m_pPrompt;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the editor and takes the README's screenshot: the built-in sample, the first satellite
-# expanded and its first transponder's programs listed, drawn on Qt's offscreen platform.
+# expanded and its first transponder's programs listed, one of them renamed and another one's name
+# being typed, drawn on Qt's offscreen platform.
 # Usage: scripts/screenshot.sh [OUTPUT.png]   (default docs/screenshot.png)
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -177,6 +177,12 @@ void CProgBrowseView::mousePressEvent(QMouseEvent* pEvent)
 
 void CProgBrowseView::keyPressEvent(QKeyEvent* pEvent)
 {
+    // Copying is the frame's Copy: the key reaches the tree only while that is disabled, and goes
+    // on to the frame, which says why (the base class would put the node's label on the clipboard).
+    if (pEvent->matches(QKeySequence::Copy)) {
+        pEvent->ignore();
+        return;
+    }
     if ((pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) && currentItem()) {
         OnCurrentItemChanged(currentItem());
         pEvent->accept();
@@ -205,6 +211,43 @@ QTreeWidgetItem* CProgBrowseView::GetAllProgItem() const
 QTreeWidgetItem* CProgBrowseView::GetSatGroupItem() const
 {
     return topLevelItemCount() > 1 ? topLevelItem(1) : nullptr;
+}
+
+QTreeWidgetItem* CProgBrowseView::FindNode(int32_t nKind, int32_t nParentId) const
+{
+    QTreeWidgetItem* pSatGroup = GetSatGroupItem();
+    if (!pSatGroup)
+        return nullptr;
+    if (nKind == NODE_PROG && nParentId == INVALID_ID)
+        return GetAllProgItem();
+    if (nKind == NODE_SAT)
+        return pSatGroup;
+    for (int i = 0; i < pSatGroup->childCount(); ++i) {
+        QTreeWidgetItem* pSat = pSatGroup->child(i);
+        if (nKind == NODE_TP && pSat->data(0, ROLE_ID).toInt() == nParentId)
+            return pSat;
+        if (nKind != NODE_PROG)
+            continue;
+        for (int j = 0; j < pSat->childCount(); ++j)
+            if (pSat->child(j)->data(0, ROLE_ID).toInt() == nParentId)
+                return pSat->child(j);
+    }
+    return nullptr;
+}
+
+bool CProgBrowseView::SelectNode(int32_t nKind, int32_t nParentId)
+{
+    QTreeWidgetItem* pItem = FindNode(nKind, nParentId);
+    if (!pItem)
+        return false;
+    for (QTreeWidgetItem* pParent = pItem->parent(); pParent; pParent = pParent->parent())
+        pParent->setExpanded(true);
+    if (pItem == currentItem())
+        OnCurrentItemChanged(pItem); // listed again, as a click on the current node does
+    else
+        setCurrentItem(pItem);
+    scrollToItem(pItem);
+    return true;
 }
 
 void CProgBrowseView::OnCurrentItemChanged(QTreeWidgetItem* pCurrent)

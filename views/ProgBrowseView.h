@@ -41,6 +41,12 @@ public:
 
     QTreeWidgetItem* GetAllProgItem() const;
     QTreeWidgetItem* GetSatGroupItem() const;
+    // The node that lists the records of nKind under nParentId (NodeType; INVALID_ID for all of
+    // the kind): "All Prog", a transponder, "Sat" or a satellite. Null when the tree has none.
+    QTreeWidgetItem* FindNode(int32_t nKind, int32_t nParentId) const;
+    // Makes that node current, its parents expanded, which asks for its records as a selection by
+    // the user does. False, changing nothing, when the tree has no such node.
+    bool SelectNode(int32_t nKind, int32_t nParentId);
 
 signals:
     // The user selected a node, or selected the current node again (a click on it, Enter): list

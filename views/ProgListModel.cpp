@@ -213,7 +213,7 @@ QVariant CProgListModel::data(const QModelIndex& index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return QVariant();
-    if (role == Qt::DisplayRole)
+    if (role == Qt::DisplayRole || role == Qt::EditRole)
         return CellText(index.row(), index.column());
     if (role == Qt::UserRole)
         return GetId(index.row());
@@ -236,9 +236,20 @@ QVariant CProgListModel::headerData(int section, Qt::Orientation orientation, in
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
+bool CProgListModel::IsEditable(int nRow, int nColumn) const
+{
+    const CColumn* pCol = GetColumn(m_nColumns, nColumn);
+    const CNodeList* pList = ShownList();
+    return pCol && !pCol->bReadOnly && pList && nRow >= 0 && nRow < GetRowCount() &&
+           pList->Find(GetId(nRow)) != nullptr;
+}
+
 Qt::ItemFlags CProgListModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (IsEditable(index.row(), index.column()))
+        flags |= Qt::ItemIsEditable;
+    return flags;
 }

@@ -67,8 +67,13 @@ public:
     int32_t GetId(int nRow) const { return m_ids[static_cast<size_t>(nRow)]; }
     int GetRowCount() const { return static_cast<int>(m_ids.size()); }
 
-    // Text of a cell as the list shows it; empty when the record is not (or no longer) there.
+    // Text of a cell as the list shows it; empty when the record is not (or no longer) there. It is
+    // also the text an editor of the cell starts with (Qt::EditRole).
     QString CellText(int nRow, int nColumn) const;
+    // Whether the cell can be typed into: a column that is not read only (ids, parents and the
+    // link fields are) of a row whose record is there. The model itself never changes a record:
+    // the list pane runs an edit command with what was typed.
+    bool IsEditable(int nRow, int nColumn) const;
     // Heading of a column of the current set.
     QString HeadingText(int nColumn) const;
     // Tells the views that every cell may read differently (the code page of names changed).

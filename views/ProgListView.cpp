@@ -1,6 +1,8 @@
 #include "views/ProgListView.h"
 
 #include "db/ProgDb.h"
+#include "edit/EditHistory.h"
+#include "views/CellDelegate.h"
 #include "views/ProgListModel.h"
 
 #include <QHelpEvent>
@@ -12,10 +14,10 @@
 #include <QToolTip>
 
 #include <algorithm>
-#include <set>
 
-// Listing: the rows of a tree selection, the row accessors and the keys. Deleting, filtering and
-// dragging are in ProgListViewDelete.cpp, ProgListViewFilter.cpp and ProgListViewDrag.cpp.
+// Listing: the rows of a tree selection, the row accessors and the keys. Deleting, editing,
+// filtering and dragging are in ProgListViewDelete.cpp, ProgListViewEdit.cpp,
+// ProgListViewFilter.cpp and ProgListViewDrag.cpp.
 
 namespace {
 constexpr int COLUMN_WIDTH = 80;
@@ -27,7 +29,13 @@ CProgListView::CProgListView(QWidget* pParent) : QTableView(pParent), m_pModel(n
     setModel(m_pModel);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // F2 is the frame's Rename, which calls EditCell.
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    auto* pDelegate = new CCellDelegate(m_pModel, this);
+    pDelegate->SetCommit(
+        [this](const QModelIndex& index, const QString& strText) { OnCommitCell(index, strText); });
+    setItemDelegate(pDelegate);
+    SetEditHistory(nullptr);
     setShowGrid(true);
     setSortingEnabled(false);
     setWordWrap(false);
@@ -56,6 +64,8 @@ CProgListView::~CProgListView() = default;
 void CProgListView::ShowDb(CProgDb* pDb)
 {
     m_pModel->SetDb(pDb);
+    if (m_pHistory->GetDb() != pDb)
+        m_pHistory->SetDb(pDb);
     ClearList();
 }
 
@@ -164,10 +174,14 @@ int32_t CProgListView::GetRowId(int nRow) const
 
 std::vector<int> CProgListView::GetSelectedRows() const
 {
-    std::set<int> rows;
-    for (const QModelIndex& index : selectionModel()->selectedIndexes())
-        rows.insert(index.row());
-    return std::vector<int>(rows.begin(), rows.end());
+    // By ranges: all 40,000 rows selected are one range, not 640,000 selected cells.
+    std::vector<int> rows;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        for (int r = range.top(); r <= range.bottom(); ++r)
+            rows.push_back(r);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
 }
 
 void CProgListView::SelectRow(int nRow)
@@ -196,6 +210,15 @@ void CProgListView::RefreshNames()
 
 void CProgListView::keyPressEvent(QKeyEvent* pEvent)
 {
+    // The clipboard and the history are the frame's: such a key reaches the pane only while its
+    // command is disabled, and goes on to the frame, which says why.
+    for (QKeySequence::StandardKey key : {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste,
+                                          QKeySequence::Undo, QKeySequence::Redo}) {
+        if (pEvent->matches(key)) {
+            pEvent->ignore();
+            return;
+        }
+    }
     const bool bPlain = (pEvent->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
     if (pEvent->key() == Qt::Key_Escape && bPlain && (m_bDragging || m_bFiltered)) {
         // Escape gives up a drag; otherwise it ends a filter.

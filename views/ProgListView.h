@@ -7,10 +7,14 @@
 #include <memory>
 #include <vector>
 
+class CEditCommand;
+class CEditHistory;
 class CFilterDlg;
+class CIdRuns;
 class CNodeList;
 class CProgDb;
 class CProgListModel;
+class CViewCommand;
 class IMessageSink;
 class QAction;
 class QLabel;
@@ -19,12 +23,18 @@ class QTimer;
 // The list pane: the records of one kind (all satellites, the transponders of one satellite, or
 // the programs of one transponder or of the whole database) as a report list. Each row's value is
 // its record's id. The Delete key removes the selected records together with their children, the
-// Filter command narrows the rows to those whose cells equal a set of values, and dragging rows
-// with the left button moves their records before the record of the row they are dropped on.
+// Filter command narrows the rows to those whose cells equal a set of values, dragging rows with
+// the left button moves their records before the record of the row they are dropped on, and a
+// double click (or EditCell) edits a cell in place.
+//
+// The pane never changes the database itself: every change is an edit command run through an edit
+// history (RunCommand), after which the rows are listed again from the database. Undo and Redo go
+// through the pane for the same reason. The records a command affected are selected afterwards,
+// and again after its redo; after an undo those selected when it ran.
 //
 // The database and the kind of the rows live in the model (CProgListModel); the pane knows nothing
 // of the tree pane and tells it through TreeRecordsChanged. Listing is in ProgListView.cpp,
-// deleting, filtering and dragging each in a source file of their own.
+// deleting, editing, filtering and dragging each in a source file of their own.
 class CProgListView : public QTableView
 {
     Q_OBJECT
@@ -54,10 +64,51 @@ public:
     // The database list of the kind now shown; null before the first load.
     CNodeList* GetCurrentList() const;
 
-    // Removes the records of the selected rows (with their children) from the database and their
-    // rows from the list, then reselects a row. Bound to the Delete key. Emits TreeRecordsChanged
-    // when satellites or transponders went, then DbModified.
+    // The history the pane runs its commands through (not owned; it must outlive the pane or be
+    // replaced first). Without one the pane keeps a history of its own. ShowDb points the history at
+    // the database shown when it edits another one, which empties it.
+    void SetEditHistory(CEditHistory* pHistory);
+    CEditHistory* GetEditHistory() const { return m_pHistory; }
+
+    // Runs a command through the history and lists the rows again from the database: the records it
+    // inserted are selected (a CInsertCommand's new ids), otherwise the selected records stay
+    // selected. Emits TreeRecordsChanged when satellites or transponders changed, FilterChanged
+    // when a filtered list changed, then DbModified. Returns the command as the history keeps it,
+    // or null when it changed nothing (or the history edits another database than the one shown).
+    CEditCommand* RunCommand(std::unique_ptr<CEditCommand> pCommand);
+    // Undoes (redoes) the newest step of the history and refreshes the rows as RunCommand does,
+    // selecting the records selected when the command ran (after it ran). False when there was
+    // nothing to undo (redo).
+    bool Undo();
+    bool Redo();
+
+    // Removes the records of the selected rows (with their children) as one command ("Delete 3
+    // programs"), drops their rows and reselects a row. Bound to the Delete key. Emits
+    // TreeRecordsChanged when satellites or transponders went, then DbModified.
     void DeleteSelected();
+    // The same for Cut, named "Cut 3 programs"; the records must have been copied before.
+    void CutSelected();
+
+    // In-place editing. A cell can be edited when its column is not read only and its record is
+    // there (CProgListModel::IsEditable). EditCell opens the cell's editor (a combo box for
+    // LocalFre1, LocalFre2 and Polar); what is typed there reaches SetCellText.
+    bool IsCellEditable(int nRow, int nColumn) const;
+    void EditCell(int nRow, int nColumn);
+    // Whether a cell's editor is open.
+    bool IsEditing() const { return state() == EditingState; }
+    // Ends the editing of a cell, setting what was typed (as Enter would), so that a command, a
+    // save or a close never passes over it.
+    void CommitEditing();
+    // Reads strText with the column's rules and sets it on the row's record as one command. A text
+    // that is no value of the column changes nothing: the reason goes out with StatusMessage and
+    // false is returned. An unchanged value is no command, and true.
+    bool SetCellText(int nRow, int nColumn, const QString& strText);
+    // "Set Field...": one column to one value on every selected row, as one command. False with
+    // strError (the column's rule) when the text is no value of the column; nothing selected or
+    // nothing changed is true.
+    bool SetColumnOfSelected(int nColumn, const QString& strText, QString& strError);
+    // The column F2 edits in a row of the kind shown: the name, or for transponders the frequency.
+    int GetNameColumn() const;
     // The Filter command: asks for conditions ("Prog Filter", "Tp Filter" or "Sat Filter") and
     // keeps, in their order, the rows whose cells equal every value; the survivors are listed
     // afresh from the database. Cancel leaves the list as it is. The database never changes.
@@ -83,8 +134,8 @@ public:
     // Ends a drag without dropping: the list and the database stay as they are. Bound to Escape.
     void CancelDrag();
     // Moves the records of the selected rows before the record of the drop target, in the
-    // database list and in the rows, and selects them (see DropRows). Emits DbModified when
-    // something moved.
+    // database list (one "Move" command) and in the rows, and selects them (see DropRows). Emits
+    // DbModified when something moved.
     void DropItems();
     bool IsDragging() const { return m_bDragging; }
     int GetDragIndex() const { return m_nDragIndex; }
@@ -100,6 +151,10 @@ public:
     int32_t GetRowId(int nRow) const;
     // Selected rows in ascending order.
     std::vector<int> GetSelectedRows() const;
+    // The record ids of the selected rows, in row order.
+    std::vector<int32_t> GetSelectedIds() const;
+    // The keyboard's current row, -1 when there is none.
+    int GetCurrentRow() const;
     void SelectRow(int nRow);
     CProgListModel* GetModel() const { return m_pModel; }
     // Redraws names after the code page changed.
@@ -112,10 +167,12 @@ public:
     void SetColumnWidths(int nKind, const QList<int>& widths);
 
 signals:
-    // Records were removed from the database (or moved) by this pane.
+    // The database was changed by a command, an undo or a redo of this pane.
     void DbModified();
-    // Satellites or transponders were removed or moved: the tree must be rebuilt. Never emitted
-    // for programs.
+    // A message for the status bar: why a typed value was refused.
+    void StatusMessage(const QString& strText);
+    // Satellites or transponders came, went, moved or changed: the tree must be rebuilt. Never
+    // emitted when only programs changed.
     void TreeRecordsChanged();
     // A filter came into force or ended, or the rows of a filtered list changed: see
     // GetFilterStatus.
@@ -130,6 +187,21 @@ protected:
     void mouseReleaseEvent(QMouseEvent* pEvent) override;
 
 private:
+    // Pushes the command, wrapped with the records selected now; the history's command, or null
+    // when it changed nothing.
+    CViewCommand* PushCommand(std::unique_ptr<CEditCommand> pCommand);
+    // After a command, its undo or redo: the rows follow what nTouched (EditTouch bits) says
+    // changed, listed again from the database in one go when records of the kind shown came or
+    // went (a filtered list keeps its rows that are still there, plus the records to select).
+    // With pSelect, given for records of nSelectKind, the rows of those records are selected;
+    // otherwise the selected records stay selected. True when the rows changed.
+    bool Refresh(unsigned nTouched, int32_t nSelectKind, const CIdRuns* pSelect);
+    // The signals after a change of the database.
+    void AnnounceChange(unsigned nTouched, bool bRowsChanged);
+    void RemoveSelected(const char* pszVerb);
+    // Selects the rows of the given records and no others; the first becomes the current row.
+    void SelectIds(const CIdRuns& ids);
+    void OnCommitCell(const QModelIndex& index, const QString& strText);
     void UpdateFilterAction();
     void SetFiltered(bool bFiltered);
     void SetRowSelection(const std::vector<bool>& selected);
@@ -146,6 +218,8 @@ private:
     void ApplyColumnWidths();
 
     CProgListModel* m_pModel = nullptr;
+    std::unique_ptr<CEditHistory> m_pOwnHistory; // when no history was given
+    CEditHistory* m_pHistory = nullptr;
     int32_t m_nParentId = -1; // INVALID_ID: all of the kind
     bool m_bFiltered = false;
     QList<int> m_columnWidths[3]; // by column set: satellites, transponders, programs

@@ -1,56 +1,77 @@
 #include "views/ProgListView.h"
 
-#include "db/Cascade.h"
-#include "db/ProgDb.h"
+#include "edit/RemoveCommand.h"
 #include "views/ProgListModel.h"
+#include "views/ViewCommand.h"
 
-// Deleting: the Delete key removes the records of the selected rows with everything below them.
+#include <QItemSelectionModel>
+#include <QScrollBar>
+
+// Deleting: the Delete key removes the records of the selected rows with everything below them,
+// as one command of the edit history.
 
 void CProgListView::DeleteSelected()
 {
+    RemoveSelected("Delete");
+}
+
+void CProgListView::CutSelected()
+{
+    RemoveSelected("Cut");
+}
+
+void CProgListView::RemoveSelected(const char* pszVerb)
+{
     const std::vector<int> selected = GetSelectedRows();
-    if (selected.empty())
-        return;
-    CProgDb* pDb = m_pModel->GetDb();
-    if (!pDb)
+    if (selected.empty() || !m_pModel->GetDb())
         return;
     const int32_t nKind = m_pModel->GetKind();
     std::vector<int32_t> ids;
     ids.reserve(selected.size());
     for (int nRow : selected)
         ids.push_back(GetRowId(nRow));
-    const CRemoval removal = RemoveRecords(*pDb, static_cast<NodeType>(nKind), ids);
-    std::vector<bool> removed(ids.size(), false);
-    for (size_t i : removal.removedItems)
-        removed[i] = true;
+    auto pRemove = std::make_unique<CRemoveCommand>(static_cast<NodeType>(nKind), ids, pszVerb);
+    const CRemoveCommand* pRemoved = pRemove.get();
+    CViewCommand* pCommand = PushCommand(std::move(pRemove));
 
-    int nReselect = -1;
-    bool bRemovedAny = false;
-    if (selected.size() == 1) {
-        const int nRow = selected.front();
-        if (removed.front()) {
-            bRemovedAny = true;
-            m_pModel->RemoveRowAt(nRow);
+    // The rows of the removed records go; a selected row whose record was not there stays.
+    std::vector<bool> removed(static_cast<size_t>(GetRowCount()), false);
+    int nLowestRemoved = -1;
+    if (pCommand) {
+        for (size_t i : pRemoved->GetRemovedItems()) {
+            removed[static_cast<size_t>(selected[i])] = true;
+            if (nLowestRemoved < 0 || selected[i] < nLowestRemoved)
+                nLowestRemoved = selected[i];
         }
-        nReselect = nRow;
-    } else {
-        std::vector<int> removedRows;
-        for (size_t i = 0; i < selected.size(); ++i)
-            if (removed[i])
-                removedRows.push_back(selected[i]);
-        // Rows go from the bottom up so that the remembered indexes stay right.
-        for (auto it = removedRows.rbegin(); it != removedRows.rend(); ++it)
-            m_pModel->RemoveRowAt(*it);
-        if (!removedRows.empty()) {
-            bRemovedAny = true;
-            nReselect = removedRows.front();
+    }
+    const int nReselect = selected.size() == 1 ? selected.front() : nLowestRemoved;
+    if (pCommand) {
+        // The remaining rows in one go, the selected ones among them still selected.
+        std::vector<int32_t> rows;
+        std::vector<bool> stillSelected;
+        rows.reserve(removed.size());
+        stillSelected.reserve(removed.size());
+        const std::vector<int32_t>& oldRows = m_pModel->GetIds();
+        std::vector<bool> wasSelected(removed.size(), false);
+        for (int nRow : selected)
+            wasSelected[static_cast<size_t>(nRow)] = true;
+        for (size_t r = 0; r < removed.size(); ++r) {
+            if (removed[r])
+                continue;
+            rows.push_back(oldRows[r]);
+            stillSelected.push_back(wasSelected[r]);
         }
+        const int nScroll = verticalScrollBar()->value();
+        m_pModel->SetRows(std::move(rows));
+        updateGeometries();
+        verticalScrollBar()->setValue(nScroll);
+        SetRowSelection(stillSelected);
     }
 
     // Row 0 is never reselected: deleting from the top leaves the list without a selection. The
     // keyboard's current row is the reselected row, or none, so that the arrow keys go on from
     // what is highlighted.
-    if (bRemovedAny || nReselect >= 0) {
+    if (pCommand || nReselect >= 0) {
         int nCurrent = -1;
         if (nReselect > 0 && GetRowCount() > 0) {
             nCurrent = nReselect < GetRowCount() ? nReselect : 0;
@@ -60,10 +81,8 @@ void CProgListView::DeleteSelected()
         }
         SetCurrentRow(nCurrent);
     }
-    if (bRemovedAny && (nKind == NODE_SAT || nKind == NODE_TP))
-        emit TreeRecordsChanged();
-    if (bRemovedAny && m_bFiltered)
-        emit FilterChanged();
-    if (bRemovedAny)
-        emit DbModified();
+    if (!pCommand)
+        return;
+    pCommand->SetAfter({nKind, CIdRuns(GetSelectedIds())});
+    AnnounceChange(pCommand->GetTouched(), true);
 }

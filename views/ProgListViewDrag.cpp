@@ -1,8 +1,9 @@
 #include "views/ProgListView.h"
 
 #include "db/ProgDb.h"
-#include "db/RowReorder.h"
+#include "edit/MoveCommand.h"
 #include "views/ProgListModel.h"
+#include "views/ViewCommand.h"
 
 #include <QApplication>
 #include <QItemSelectionModel>
@@ -15,7 +16,7 @@
 #include <algorithm>
 
 // Dragging: rows dragged with the left button move their records before the record of the row
-// they are dropped on, in the database list and in the rows.
+// they are dropped on, in the database list (as one command of the edit history) and in the rows.
 
 void CProgListView::BeginDrag(int nRow, const QPoint& ptStart)
 {
@@ -140,8 +141,7 @@ void CProgListView::DropItems()
 {
     if (m_nDragIndex < 0 || m_nDropIndex < 0)
         return;
-    CNodeList* pList = GetCurrentList();
-    if (!pList || m_nDragIndex >= GetRowCount() || m_nDropIndex >= GetRowCount())
+    if (!GetCurrentList() || m_nDragIndex >= GetRowCount() || m_nDropIndex >= GetRowCount())
         return;
 
     CListRows rows;
@@ -157,16 +157,20 @@ void CProgListView::DropItems()
         return;
     m_pModel->SetDropHilite(-1);
 
-    if (!DropRows(*pList, rows, m_nDragIndex, m_nDropIndex))
+    auto pMove =
+        CMoveCommand::Drop(static_cast<NodeType>(GetKind()), std::move(rows), m_nDragIndex, m_nDropIndex);
+    CMoveCommand* pMoved = pMove.get();
+    CViewCommand* pCommand = PushCommand(std::move(pMove));
+    if (!pCommand)
         return;
+    CListRows moved = pMoved->TakeRows();
     // The old selection goes first, so the layout change has no selected cells to carry along.
     selectionModel()->clearSelection();
-    m_pModel->ReorderRows(std::move(rows.ids));
-    SetRowSelection(rows.selected);
+    m_pModel->ReorderRows(std::move(moved.ids));
+    SetRowSelection(moved.selected);
+    pCommand->SetAfter({GetKind(), CIdRuns(GetSelectedIds())});
     // The tree lists satellites and transponders in database order.
-    if (GetKind() == NODE_SAT || GetKind() == NODE_TP)
-        emit TreeRecordsChanged();
-    emit DbModified();
+    AnnounceChange(pCommand->GetTouched(), true);
 }
 
 void CProgListView::SetRowSelection(const std::vector<bool>& selected)

@@ -103,6 +103,49 @@ void Paste(QPainter& p)
     p.drawRect(QRectF(7, 6.5, 7.5, 8.5));
 }
 
+// A cross for deleting records.
+void Delete(QPainter& p)
+{
+    p.setPen(QPen(QColor(190, 40, 40), 2.2, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(4, 4), QPointF(12, 12));
+    p.drawLine(QPointF(12, 4), QPointF(4, 12));
+}
+
+// A curved arrow turning back (undo) or, mirrored, going on (redo).
+void Arrow(QPainter& p, bool bMirror)
+{
+    if (bMirror) {
+        p.translate(16, 0);
+        p.scale(-1, 1);
+    }
+    p.setPen(QPen(QColor(40, 90, 170), 1.8, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    QPainterPath path;
+    path.moveTo(4, 7);
+    path.lineTo(10, 7);
+    path.cubicTo(14.5, 7, 14.5, 13.5, 10, 13.5);
+    path.lineTo(7, 13.5);
+    p.drawPath(path);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(40, 90, 170));
+    QPainterPath head;
+    head.moveTo(1, 7);
+    head.lineTo(6, 2.5);
+    head.lineTo(6, 11.5);
+    head.closeSubpath();
+    p.drawPath(head);
+}
+
+void Undo(QPainter& p)
+{
+    Arrow(p, false);
+}
+
+void Redo(QPainter& p)
+{
+    Arrow(p, true);
+}
+
 void About(QPainter& p)
 {
     p.setPen(Qt::NoPen);
@@ -151,6 +194,9 @@ int main(int argc, char** argv)
     Save(dir, "copy.png", 16, Copy);
     Save(dir, "paste.png", 16, Paste);
     Save(dir, "about.png", 16, About);
+    Save(dir, "delete.png", 16, Delete);
+    Save(dir, "undo.png", 16, Undo);
+    Save(dir, "redo.png", 16, Redo);
     Save(dir, "ravelin.png", 64, App);
     Save(dir, "ravelin-256.png", 256, App);
     return 0;

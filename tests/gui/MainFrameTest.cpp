@@ -54,7 +54,8 @@ private slots:
         QStringList tools;
         for (QAction* a : pBar->actions())
             tools << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
-        QCOMPARE(tools, QStringList({"actionCut", "actionCopy", "actionPaste", "-", "actionAbout"}));
+        QCOMPARE(tools, QStringList({"actionCut", "actionCopy", "actionPaste", "-", "actionUndo",
+                                     "actionRedo", "-", "actionAbout"}));
         for (const char* psz : {"actionCut", "actionCopy", "actionPaste", "actionUndo"})
             QVERIFY2(!Action(psz)->isEnabled(), psz);
         QVERIFY(Action("actionAbout")->isEnabled());

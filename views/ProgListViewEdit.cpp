@@ -1,0 +1,262 @@
+#include "views/ProgListView.h"
+
+#include "db/Columns.h"
+#include "db/ProgDb.h"
+#include "edit/EditHistory.h"
+#include "edit/InsertCommand.h"
+#include "edit/SetValues.h"
+#include "views/ProgListModel.h"
+#include "views/ViewCommand.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QScrollBar>
+
+#include <algorithm>
+
+// Editing: commands through the edit history, undo and redo, the rows refreshed from the database
+// afterwards, and the cells edited in place.
+
+CIdRuns::CIdRuns(std::vector<int32_t> ids)
+{
+    std::sort(ids.begin(), ids.end());
+    for (int32_t nId : ids) {
+        if (!m_runs.empty() && (nId == m_runs.back().second || nId - 1 == m_runs.back().second))
+            m_runs.back().second = nId;
+        else
+            m_runs.emplace_back(nId, nId);
+    }
+    m_runs.shrink_to_fit();
+}
+
+bool CIdRuns::Has(int32_t nId) const
+{
+    // The last run starting at or before nId.
+    auto it =
+        std::upper_bound(m_runs.begin(), m_runs.end(), nId,
+                         [](int32_t n, const std::pair<int32_t, int32_t>& run) { return n < run.first; });
+    return it != m_runs.begin() && nId <= std::prev(it)->second;
+}
+
+void CProgListView::SetEditHistory(CEditHistory* pHistory)
+{
+    if (pHistory) {
+        m_pHistory = pHistory;
+        m_pOwnHistory.reset();
+    } else if (!m_pOwnHistory) {
+        m_pOwnHistory = std::make_unique<CEditHistory>(m_pModel->GetDb());
+        m_pHistory = m_pOwnHistory.get();
+    }
+}
+
+std::vector<int32_t> CProgListView::GetSelectedIds() const
+{
+    std::vector<int32_t> ids;
+    for (int nRow : GetSelectedRows())
+        ids.push_back(GetRowId(nRow));
+    return ids;
+}
+
+int CProgListView::GetCurrentRow() const
+{
+    return currentIndex().isValid() ? currentIndex().row() : -1;
+}
+
+CViewCommand* CProgListView::PushCommand(std::unique_ptr<CEditCommand> pCommand)
+{
+    CProgDb* pDb = m_pModel->GetDb();
+    if (!pCommand || !pDb || m_pHistory->GetDb() != pDb)
+        return nullptr;
+    CViewCommand::Selection before{GetKind(), CIdRuns(GetSelectedIds())};
+    auto pView = std::make_unique<CViewCommand>(std::move(pCommand), std::move(before));
+    return static_cast<CViewCommand*>(m_pHistory->Push(std::move(pView)));
+}
+
+CEditCommand* CProgListView::RunCommand(std::unique_ptr<CEditCommand> pCommand)
+{
+    CViewCommand* pView = PushCommand(std::move(pCommand));
+    if (!pView)
+        return nullptr;
+    const unsigned nTouched = pView->GetTouched();
+    bool bRowsChanged;
+    if (const auto* pInsert = dynamic_cast<const CInsertCommand*>(pView->GetCommand())) {
+        const CIdRuns newIds(pInsert->GetNewIds());
+        bRowsChanged = Refresh(nTouched, pInsert->GetKind(), &newIds);
+    } else {
+        bRowsChanged = Refresh(nTouched, GetKind(), nullptr);
+    }
+    pView->SetAfter({GetKind(), CIdRuns(GetSelectedIds())});
+    AnnounceChange(nTouched, bRowsChanged);
+    return pView;
+}
+
+bool CProgListView::Undo()
+{
+    if (m_pHistory->GetDb() != m_pModel->GetDb())
+        return false;
+    CancelDrag();
+    const CEditCommand* pCommand = m_pHistory->Undo();
+    if (!pCommand)
+        return false;
+    const auto* pView = dynamic_cast<const CViewCommand*>(pCommand);
+    const bool bRowsChanged =
+        pView ? Refresh(pCommand->GetTouched(), pView->GetBefore().nKind, &pView->GetBefore().ids)
+              : Refresh(pCommand->GetTouched(), GetKind(), nullptr);
+    AnnounceChange(pCommand->GetTouched(), bRowsChanged);
+    return true;
+}
+
+bool CProgListView::Redo()
+{
+    if (m_pHistory->GetDb() != m_pModel->GetDb())
+        return false;
+    CancelDrag();
+    const CEditCommand* pCommand = m_pHistory->Redo();
+    if (!pCommand)
+        return false;
+    const auto* pView = dynamic_cast<const CViewCommand*>(pCommand);
+    const bool bRowsChanged =
+        pView ? Refresh(pCommand->GetTouched(), pView->GetAfter().nKind, &pView->GetAfter().ids)
+              : Refresh(pCommand->GetTouched(), GetKind(), nullptr);
+    AnnounceChange(pCommand->GetTouched(), bRowsChanged);
+    return true;
+}
+
+bool CProgListView::Refresh(unsigned nTouched, int32_t nSelectKind, const CIdRuns* pSelect)
+{
+    if (m_pModel->GetColumns() == CProgListModel::COLUMNS_NONE)
+        return false; // nothing listed, nothing to refresh
+    const int32_t nKind = GetKind();
+    const bool bSelectGiven = pSelect && nSelectKind == nKind;
+    const bool bRows = (nTouched & TouchRows(nKind)) != 0;
+    if (!bRows) {
+        if (nTouched & TouchValues(nKind))
+            m_pModel->RefreshTexts();
+        if (bSelectGiven)
+            SelectIds(*pSelect);
+        return false;
+    }
+
+    // The records of the listing, from the database in its order, in one go. A filtered list keeps
+    // only its rows that are still there, and the records about to be selected.
+    const CIdRuns kept = bSelectGiven ? *pSelect : CIdRuns(GetSelectedIds());
+    const CIdRuns shown = m_bFiltered ? CIdRuns(m_pModel->GetIds()) : CIdRuns();
+    std::vector<int32_t> ids;
+    if (const CNodeList* pList = GetCurrentList()) {
+        ids.reserve(static_cast<size_t>(pList->GetCount()));
+        for (const CNode* pNode : *pList) {
+            if (nKind != NODE_SAT && m_nParentId != INVALID_ID && pNode->GetParentId() != m_nParentId)
+                continue;
+            if (m_bFiltered && !shown.Has(pNode->GetId()) && !kept.Has(pNode->GetId()))
+                continue;
+            ids.push_back(pNode->GetId());
+        }
+    }
+    const int nScroll = verticalScrollBar()->value();
+    // The old selection goes first, so the layout change has no selected cells to carry along.
+    selectionModel()->clearSelection();
+    // The same rows in another order are one layout change; other rows replace the old ones.
+    m_pModel->ReorderRows(std::move(ids));
+    updateGeometries();
+    verticalScrollBar()->setValue(nScroll);
+    SelectIds(kept);
+    return true;
+}
+
+void CProgListView::SelectIds(const CIdRuns& ids)
+{
+    const std::vector<int32_t>& rows = m_pModel->GetIds();
+    std::vector<bool> selected(rows.size(), false);
+    int nFirst = -1;
+    if (!ids.IsEmpty()) {
+        for (size_t r = 0; r < rows.size(); ++r) {
+            if (!ids.Has(rows[r]))
+                continue;
+            selected[r] = true;
+            if (nFirst < 0)
+                nFirst = static_cast<int>(r);
+        }
+    }
+    SetRowSelection(selected);
+    if (nFirst < 0 && ids.IsEmpty())
+        return; // nothing was selected: the current row stays where it was
+    SetCurrentRow(nFirst);
+    if (nFirst >= 0)
+        scrollTo(m_pModel->index(nFirst, std::max(currentIndex().column(), 0)));
+}
+
+void CProgListView::AnnounceChange(unsigned nTouched, bool bRowsChanged)
+{
+    // The tree shows satellites (by name) and transponders (by frequency and symbol rate).
+    if (nTouched & (TOUCH_SAT_ROWS | TOUCH_TP_ROWS | TOUCH_SAT_VALUES | TOUCH_TP_VALUES))
+        emit TreeRecordsChanged();
+    if (bRowsChanged && m_bFiltered)
+        emit FilterChanged();
+    emit DbModified();
+}
+
+bool CProgListView::IsCellEditable(int nRow, int nColumn) const
+{
+    return m_pModel->IsEditable(nRow, nColumn);
+}
+
+void CProgListView::EditCell(int nRow, int nColumn)
+{
+    if (!IsCellEditable(nRow, nColumn))
+        return;
+    const QModelIndex index = m_pModel->index(nRow, nColumn);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    scrollTo(index);
+    edit(index);
+}
+
+void CProgListView::CommitEditing()
+{
+    if (!IsEditing())
+        return;
+    if (QWidget* pEditor = indexWidget(currentIndex())) {
+        commitData(pEditor);
+        closeEditor(pEditor, QAbstractItemDelegate::NoHint);
+    }
+}
+
+int CProgListView::GetNameColumn() const
+{
+    const int32_t nKind = GetKind();
+    return FindColumn(nKind, nKind == NODE_SAT ? "Name" : nKind == NODE_TP ? "Frequency" : "ProgName");
+}
+
+void CProgListView::OnCommitCell(const QModelIndex& index, const QString& strText)
+{
+    SetCellText(index.row(), index.column(), strText);
+}
+
+bool CProgListView::SetCellText(int nRow, int nColumn, const QString& strText)
+{
+    if (nRow < 0 || nRow >= GetRowCount() || m_pModel->GetColumns() == CProgListModel::COLUMNS_NONE)
+        return false;
+    const int32_t nKind = GetKind();
+    CCellValue value;
+    std::string strError;
+    if (!ParseCellText(nKind, nColumn, strText.toStdString(), value, strError)) {
+        emit StatusMessage(QString::fromStdString(strError));
+        return false;
+    }
+    RunCommand(MakeSetColumnCommand(static_cast<NodeType>(nKind), nColumn, {GetRowId(nRow)}, value));
+    return true;
+}
+
+bool CProgListView::SetColumnOfSelected(int nColumn, const QString& strText, QString& strError)
+{
+    const int32_t nKind = GetKind();
+    CCellValue value;
+    std::string strWhy;
+    if (!ParseCellText(nKind, nColumn, strText.toStdString(), value, strWhy)) {
+        strError = QString::fromStdString(strWhy);
+        return false;
+    }
+    std::vector<int32_t> ids = GetSelectedIds();
+    if (!ids.empty())
+        RunCommand(MakeSetColumnCommand(static_cast<NodeType>(nKind), nColumn, std::move(ids), value));
+    return true;
+}

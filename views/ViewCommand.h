@@ -1,0 +1,60 @@
+#pragma once
+
+// Internal to the list pane: the selection kept with each command it runs.
+
+#include "edit/EditCommand.h"
+
+#include <cstdint>
+#include <memory>
+#include <utility>
+#include <vector>
+
+// Record ids as runs of consecutive ids: the rows of thousands of selected records usually make a
+// handful of runs, so each command keeps its selections in a few bytes.
+class CIdRuns
+{
+public:
+    CIdRuns() = default;
+    explicit CIdRuns(std::vector<int32_t> ids);
+
+    bool Has(int32_t nId) const;
+    bool IsEmpty() const { return m_runs.empty(); }
+
+private:
+    std::vector<std::pair<int32_t, int32_t>> m_runs; // first and last id, ascending
+};
+
+// A command of the list pane as the history keeps it: the command itself with the records selected
+// before it ran and after it ran, each with the kind of record the list showed.
+class CViewCommand : public CEditCommand
+{
+public:
+    struct Selection
+    {
+        int32_t nKind = -1;
+        CIdRuns ids;
+    };
+
+    CViewCommand(std::unique_ptr<CEditCommand> pCommand, Selection before)
+        : m_pCommand(std::move(pCommand)), m_before(std::move(before))
+    {}
+
+    bool Apply(CProgDb& db) override
+    {
+        const bool bChanged = m_pCommand->Apply(db);
+        SetText(m_pCommand->GetText());
+        return bChanged;
+    }
+    void Revert(CProgDb& db) override { m_pCommand->Revert(db); }
+    unsigned GetTouched() const override { return m_pCommand->GetTouched(); }
+
+    const CEditCommand* GetCommand() const { return m_pCommand.get(); }
+    const Selection& GetBefore() const { return m_before; }
+    const Selection& GetAfter() const { return m_after; }
+    void SetAfter(Selection after) { m_after = std::move(after); }
+
+private:
+    std::unique_ptr<CEditCommand> m_pCommand;
+    Selection m_before;
+    Selection m_after;
+};
