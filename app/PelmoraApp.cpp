@@ -74,8 +74,9 @@ bool CPelmoraApp::InitInstance(const QStringList& args)
 
 void CPelmoraApp::SaveScreenshot(const QString& strPath)
 {
-    // The first satellite expanded, its first transponder selected: the list shows its programs,
-    // the first renamed (so Undo has a step) and the second one's name being typed.
+    // The first satellite expanded, its first transponder selected: the list shows its programs
+    // sorted by name, the other way round, the first renamed (so Undo has a step) and the second
+    // one's name being typed.
     CProgBrowseView* pTree = m_pFrame->GetTreeView();
     QTreeWidgetItem* pSats = pTree->GetSatGroupItem();
     if (pSats && pSats->childCount() > 0) {
@@ -87,6 +88,7 @@ void CPelmoraApp::SaveScreenshot(const QString& strPath)
     CProgListView* pList = m_pFrame->GetListView();
     const int nName = pList->GetNameColumn();
     if (pList->GetRowCount() > 1 && pList->GetKind() == NODE_PROG) {
+        pList->SortByColumn(nName, true);
         pList->SetCellText(0, nName, pList->GetModel()->CellText(0, nName) + QStringLiteral(" HD"));
         pList->clearSelection();
         pList->SelectRow(1);

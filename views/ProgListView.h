@@ -189,7 +189,8 @@ public:
     // the highlighted drop target; elsewhere the last target stays. EndDrag removes the image and
     // calls DropItems with the last target, wherever the pointer was released. While the pointer
     // is near the top or bottom edge (or beyond it), the rows scroll, and the row at that edge
-    // becomes the target, so that rows can be dropped beyond the visible part.
+    // becomes the target, so that rows can be dropped beyond the visible part. In a sorted view no
+    // drag begins: SortedViewMessage goes out with StatusMessage.
     void BeginDrag(int nRow, const QPoint& ptStart);
     void DragMove(const QPoint& pt);
     void EndDrag();
