@@ -51,7 +51,7 @@ protected:
         const char* pszName;     // "2.0" or "2.5", for DescribeEmptyResult
         size_t nHeaderSize;      // size of a block header; the offset table follows it
         uint32_t dwBlockType[3]; // the type field of the blocks of satellites, transponders, programs
-        size_t nRecordSize[3];   // bytes of a record of each kind that the layout decodes
+        size_t nRecordSize[3];   // bytes of a record of each kind the layout decodes, at most MAX_RECORD_SIZE
         size_t nSatNameAt;       // where a satellite record holds its name
     };
 
