@@ -2,9 +2,7 @@
 
 #include "access/AccessUserDbBase.h"
 
-#include <cstddef>
 #include <cstdint>
-#include <memory>
 
 class IUserDbAddrSource;
 
@@ -34,12 +32,10 @@ public:
 
 protected:
     bool TakesAddr(uint32_t nAddr) const override;
-    const char* LayoutName() const override;
     bool Locate(const CByteView& image, uint32_t nAddr, CRegion& region) const override;
-    size_t HeaderSize() const override;
     void DecodeHeader(const uint8_t* p, CBlockHeader& h) const override;
     Lookup FindBlock(const CRegion& region, NodeType nKind, uint64_t& nBlock, CBlockHeader& h) const override;
-    size_t RecordSize(NodeType nKind) const override;
-    std::unique_ptr<CNode> DecodeRecord(NodeType nKind, const uint8_t* pRec,
-                                        int32_t& nRecordId) const override;
+    void DecodeSatFields(const uint8_t* pRec, SatRecord& rec) const override;
+    void DecodeTpFields(const uint8_t* pRec, TpRecord& rec) const override;
+    void DecodeProgFields(const uint8_t* pRec, ProgRecord& rec) const override;
 };

@@ -2,7 +2,6 @@
 
 #include "platform/ByteOrder.h"
 
-#include <cstring>
 #include <unordered_set>
 
 namespace {
@@ -11,7 +10,7 @@ constexpr size_t HEADER_SIZE = 28;
 // Where the look-up tries next when a block of another type says more headers follow.
 constexpr uint64_t FOLLOW_STEP = 224;
 
-enum BlockType : uint32_t
+enum : uint32_t
 {
     TYPE_SAT = 0,
     TYPE_TP = 1,
@@ -21,6 +20,7 @@ enum BlockType : uint32_t
 constexpr size_t SAT_SIZE = 28;
 constexpr size_t TP_SIZE = 16;
 constexpr size_t PROG_SIZE = 52;
+constexpr size_t SAT_NAME_AT = 12;
 
 uint64_t BlockBehind(uint64_t nPos, uint16_t wCount, uint8_t nStride)
 {
@@ -29,12 +29,11 @@ uint64_t BlockBehind(uint64_t nPos, uint16_t wCount, uint8_t nStride)
 
 } // namespace
 
-CAccessUserDb25In::CAccessUserDb25In(IUserDbAddrSource& addr) : CAccessUserDbBase(addr) {}
-
-const char* CAccessUserDb25In::LayoutName() const
-{
-    return "2.5";
-}
+CAccessUserDb25In::CAccessUserDb25In(IUserDbAddrSource& addr)
+    : CAccessUserDbBase(
+          addr,
+          {"2.5", HEADER_SIZE, {TYPE_SAT, TYPE_TP, TYPE_PROG}, {SAT_SIZE, TP_SIZE, PROG_SIZE}, SAT_NAME_AT})
+{}
 
 bool CAccessUserDb25In::TakesAddr(uint32_t nAddr) const
 {
@@ -60,11 +59,6 @@ bool CAccessUserDb25In::Locate(const CByteView& image, uint32_t nAddr, CRegion& 
     return true;
 }
 
-size_t CAccessUserDb25In::HeaderSize() const
-{
-    return HEADER_SIZE;
-}
-
 void CAccessUserDb25In::DecodeHeader(const uint8_t* p, CBlockHeader& h) const
 {
     h.dwMagic = ReadBe32(p);
@@ -82,7 +76,7 @@ void CAccessUserDb25In::DecodeHeader(const uint8_t* p, CBlockHeader& h) const
 CAccessUserDb25In::Lookup CAccessUserDb25In::FindBlock(const CRegion& region, NodeType nKind,
                                                        uint64_t& nBlock, CBlockHeader& h) const
 {
-    const uint32_t dwType = nKind == NODE_SAT ? TYPE_SAT : nKind == NODE_TP ? TYPE_TP : TYPE_PROG;
+    const uint32_t dwType = BlockType(nKind);
     const CByteView& view = region.view;
     uint64_t p = region.nRegion;
     for (;;) {
@@ -127,61 +121,33 @@ CAccessUserDb25In::Lookup CAccessUserDb25In::FindBlock(const CRegion& region, No
     }
 }
 
-size_t CAccessUserDb25In::RecordSize(NodeType nKind) const
+void CAccessUserDb25In::DecodeSatFields(const uint8_t* r, SatRecord& rec) const
 {
-    return nKind == NODE_SAT ? SAT_SIZE : nKind == NODE_TP ? TP_SIZE : PROG_SIZE;
+    const uint32_t w1 = Word(r, 1), w2 = Word(r, 2);
+    rec.Set(SatField::LocalFre1, LnbFieldIndex(GetBits(w1, 18, 14)));
+    rec.Set(SatField::LocalFre2, LnbFieldIndex(GetBits(w1, 2, 14)));
+    rec.Set(SatField::K22, GetBits(w1, 0, 2));
+    rec.Set(SatField::DisEqCMotor, GetBits(w2, 28, 2));
+    rec.Set(SatField::DiSEqC, GetBits(w2, 16, 3));
+    rec.Set(SatField::DiSEqC12, GetBits(w2, 8, 8));
+    rec.Set(SatField::LnbType, GetBits(w2, 1, 2));
+    rec.Set(SatField::V12, GetBits(w2, 0, 1));
 }
 
-std::unique_ptr<CNode> CAccessUserDb25In::DecodeRecord(NodeType nKind, const uint8_t* r,
-                                                       int32_t& nRecordId) const
+void CAccessUserDb25In::DecodeTpFields(const uint8_t* r, TpRecord& rec) const
 {
-    if (nKind == NODE_SAT) {
-        auto pSat = std::make_unique<CSatNode>(0, INVALID_ID, INVALID_ID);
-        SatRecord* pRec = pSat->GetRecord();
-        const uint32_t w0 = Word(r, 0), w1 = Word(r, 1), w2 = Word(r, 2);
-        pRec->Set(SatField::Longitude, GetBits(w0, 1, 11));
-        pRec->Set(SatField::Direction, GetBits(w0, 0, 1));
-        pRec->Set(SatField::LocalFre1, LnbFieldIndex(GetBits(w1, 18, 14)));
-        pRec->Set(SatField::LocalFre2, LnbFieldIndex(GetBits(w1, 2, 14)));
-        pRec->Set(SatField::K22, GetBits(w1, 0, 2));
-        pRec->Set(SatField::DisEqCMotor, GetBits(w2, 28, 2));
-        pRec->Set(SatField::DiSEqC, GetBits(w2, 16, 3));
-        pRec->Set(SatField::DiSEqC12, GetBits(w2, 8, 8));
-        pRec->Set(SatField::LnbType, GetBits(w2, 1, 2));
-        pRec->Set(SatField::V12, GetBits(w2, 0, 1));
-        std::memcpy(pRec->Name, r + 12, SAT_NAME_LEN - 1);
-        pRec->Name[SAT_NAME_LEN - 1] = 0;
-        nRecordId = static_cast<int32_t>(GetBits(w0, 16, 16));
-        return pSat;
-    }
-    if (nKind == NODE_TP) {
-        auto pTp = std::make_unique<CTpNode>(INVALID_ID, INVALID_ID);
-        TpRecord* pRec = pTp->GetRecord();
-        const uint32_t w0 = Word(r, 0), w1 = Word(r, 1), w2 = Word(r, 2), w3 = Word(r, 3);
-        pRec->Set(TpField::Polar, GetBits(w1, 0, 1));
-        pRec->Set(TpField::Frequency, GetBits(w2, 0, 14));
-        pRec->Set(TpField::SymbolRate, GetBits(w3, 0, 16));
-        pTp->SetParentId(static_cast<int32_t>(GetBits(w0, 16, 16)));
-        nRecordId = static_cast<int32_t>(GetBits(w0, 0, 16));
-        return pTp;
-    }
-    auto pProg = std::make_unique<CProgNode>(INVALID_ID, INVALID_ID);
-    ProgRecord* pRec = pProg->GetRecord();
-    const uint32_t w0 = Word(r, 0), w1 = Word(r, 1), w2 = Word(r, 2), w3 = Word(r, 3), w4 = Word(r, 4),
-                   w5 = Word(r, 5), w6 = Word(r, 6);
-    pRec->Set(ProgField::ServiceId, GetBits(w1, 16, 16));
-    pRec->Set(ProgField::VPID, GetBits(w2, 19, 13));
-    pRec->Set(ProgField::PCRPID, GetBits(w2, 6, 13));
-    pRec->Set(ProgField::Lock, GetBits(w2, 5, 1));
-    pRec->Set(ProgField::Scramble, GetBits(w2, 4, 1));
-    pRec->Set(ProgField::APID, GetBits(w3, 19, 13));
-    pRec->Set(ProgField::PmtPid, GetBits(w3, 6, 13));
-    pRec->Set(ProgField::Skip, GetBits(w4, 31, 1));
-    pRec->Set(ProgField::Track, GetBits(w5, 3, 2));
-    pRec->Set(ProgField::AvType, GetBits(w6, 16, 16) == 2 ? 0 : 1);
-    std::memcpy(pRec->ProgName, r + 28, PROG_NAME_LEN - 1);
-    pRec->ProgName[PROG_NAME_LEN - 1] = 0;
-    pProg->SetParentId(static_cast<int32_t>(GetBits(w0, 0, 16)));
-    nRecordId = INVALID_ID; // programs keep the ids the list hands out
-    return pProg;
+    const uint32_t w1 = Word(r, 1), w2 = Word(r, 2), w3 = Word(r, 3);
+    rec.Set(TpField::Polar, GetBits(w1, 0, 1));
+    rec.Set(TpField::Frequency, GetBits(w2, 0, 14));
+    rec.Set(TpField::SymbolRate, GetBits(w3, 0, 16));
+}
+
+void CAccessUserDb25In::DecodeProgFields(const uint8_t* r, ProgRecord& rec) const
+{
+    const uint32_t w2 = Word(r, 2), w4 = Word(r, 4), w5 = Word(r, 5), w6 = Word(r, 6);
+    rec.Set(ProgField::Lock, GetBits(w2, 5, 1));
+    rec.Set(ProgField::Scramble, GetBits(w2, 4, 1));
+    rec.Set(ProgField::Skip, GetBits(w4, 31, 1));
+    rec.Set(ProgField::Track, GetBits(w5, 3, 2));
+    rec.Set(ProgField::AvType, GetBits(w6, 16, 16) == 2 ? 0 : 1);
 }

@@ -27,7 +27,9 @@ bool CopyRecord(const CByteView& view, uint64_t nOffset, uint32_t nRecLen, uint8
 
 } // namespace
 
-CAccessUserDbBase::CAccessUserDbBase(IUserDbAddrSource& addr) : m_addr(addr) {}
+CAccessUserDbBase::CAccessUserDbBase(IUserDbAddrSource& addr, const CLayout& layout)
+    : m_addr(addr), m_layout(layout)
+{}
 
 uint32_t CAccessUserDbBase::LnbFieldIndex(uint32_t nFreq)
 {
@@ -115,14 +117,14 @@ std::string CAccessUserDbBase::DescribeEmptyResult() const
 {
     char szAddr[32];
     std::snprintf(szAddr, sizeof(szAddr), "0x%llX", static_cast<unsigned long long>(m_nFoundAddr));
-    return std::string("No channel records were found at address ") + szAddr + " (layout " + LayoutName() +
-           ").";
+    return std::string("No channel records were found at address ") + szAddr + " (layout " +
+           m_layout.pszName + ").";
 }
 
 bool CAccessUserDbBase::ReadRecords(const CByteView& view, uint64_t nBlock, const CBlockHeader& h,
                                     NodeType nKind, CNodeList& list) const
 {
-    const size_t nLayoutSize = RecordSize(nKind);
+    const size_t nLayoutSize = m_layout.nRecordSize[nKind];
     uint8_t buffer[MAX_RECORD_SIZE];
     for (uint32_t i = 0; i < h.wCount; ++i) {
         // Entries lie nStride bytes apart, each at a whole word.
@@ -140,4 +142,43 @@ bool CAccessUserDbBase::ReadRecords(const CByteView& view, uint64_t nBlock, cons
             list.AddWithId(std::move(pNode), nRecordId);
     }
     return true;
+}
+
+std::unique_ptr<CNode> CAccessUserDbBase::DecodeRecord(NodeType nKind, const uint8_t* r,
+                                                       int32_t& nRecordId) const
+{
+    const uint32_t w0 = Word(r, 0);
+    if (nKind == NODE_SAT) {
+        auto pSat = std::make_unique<CSatNode>(0, INVALID_ID, INVALID_ID);
+        SatRecord* pRec = pSat->GetRecord();
+        pRec->Set(SatField::Longitude, GetBits(w0, 1, 11));
+        pRec->Set(SatField::Direction, GetBits(w0, 0, 1));
+        // 15 name bytes as they stand; the 16th byte of the name field terminates it.
+        std::memcpy(pRec->Name, r + m_layout.nSatNameAt, SAT_NAME_LEN - 1);
+        pRec->Name[SAT_NAME_LEN - 1] = 0;
+        DecodeSatFields(r, *pRec);
+        nRecordId = static_cast<int32_t>(GetBits(w0, 16, 16));
+        return pSat;
+    }
+    if (nKind == NODE_TP) {
+        auto pTp = std::make_unique<CTpNode>(INVALID_ID, INVALID_ID);
+        DecodeTpFields(r, *pTp->GetRecord());
+        pTp->SetParentId(static_cast<int32_t>(GetBits(w0, 16, 16)));
+        nRecordId = static_cast<int32_t>(GetBits(w0, 0, 16));
+        return pTp;
+    }
+    auto pProg = std::make_unique<CProgNode>(INVALID_ID, INVALID_ID);
+    ProgRecord* pRec = pProg->GetRecord();
+    const uint32_t w1 = Word(r, 1), w2 = Word(r, 2), w3 = Word(r, 3);
+    pRec->Set(ProgField::ServiceId, GetBits(w1, 16, 16));
+    pRec->Set(ProgField::VPID, GetBits(w2, 19, 13));
+    pRec->Set(ProgField::PCRPID, GetBits(w2, 6, 13));
+    pRec->Set(ProgField::APID, GetBits(w3, 19, 13));
+    pRec->Set(ProgField::PmtPid, GetBits(w3, 6, 13));
+    std::memcpy(pRec->ProgName, r + 28, PROG_NAME_LEN - 1);
+    pRec->ProgName[PROG_NAME_LEN - 1] = 0;
+    DecodeProgFields(r, *pRec);
+    pProg->SetParentId(static_cast<int32_t>(GetBits(w0, 0, 16)));
+    nRecordId = INVALID_ID; // programs keep the ids the list hands out
+    return pProg;
 }

@@ -100,12 +100,14 @@ bool IsUtf8(const std::string& s)
 class CDumpWriter
 {
 public:
-    explicit CDumpWriter(std::string& out) : m_out(out) {}
+    CDumpWriter(std::string& out, uint32_t nCodePage) : m_out(out), m_decoder(nCodePage) {}
 
     void BeginList(const char* pszName)
     {
+        m_out += m_bFirstList ? "{\n \"" : ",\n \"";
         m_out += pszName;
         m_out += "\": [";
+        m_bFirstList = false;
         m_bFirstRecord = true;
     }
     void EndList() { m_out += m_bFirstRecord ? "]" : "\n ]"; }
@@ -116,7 +118,26 @@ public:
         m_bFirstKey = true;
     }
     void EndRecord() { m_out += "\n  }"; }
+    void EndDocument() { m_out += "\n}\n"; }
 
+    void Value(const char* pszKey, int64_t n)
+    {
+        Key(pszKey);
+        Number(n);
+    }
+    void Value(const char* pszKey, const std::string& s)
+    {
+        Key(pszKey);
+        String(s);
+    }
+    void Name(const char* pszKey, const std::string& bytes) { Value(pszKey, m_decoder.Decode(bytes)); }
+    template <class TRecord, size_t N> void Fields(const TRecord& rec, const FieldDesc* const (&fields)[N])
+    {
+        for (const FieldDesc* f : fields)
+            Value(f->pszName, rec.Get(*f));
+    }
+
+private:
     // Keys are field names: ASCII letters, digits and spaces, which need no escaping.
     void Key(const char* pszKey)
     {
@@ -178,69 +199,102 @@ public:
         }
         m_out += '"';
     }
-    template <class TRecord, size_t N> void Fields(const TRecord& rec, const FieldDesc* const (&fields)[N])
-    {
-        for (const FieldDesc* f : fields) {
-            Key(f->pszName);
-            Number(rec.Get(*f));
-        }
-    }
 
-private:
     std::string& m_out;
+    CNameDecoder m_decoder;
+    bool m_bFirstList = true;
     bool m_bFirstRecord = true;
     bool m_bFirstKey = true;
 };
 
-template <class TRecord, size_t N>
-void AddFields(Json& obj, const TRecord& rec, const FieldDesc* const (&fields)[N])
+// The document itself, for DbToJson: values keep their C++ types (ids and select signed, fields
+// unsigned).
+class CDocBuilder
 {
-    for (const FieldDesc* f : fields)
-        obj[f->pszName] = rec.Get(*f);
-}
+public:
+    explicit CDocBuilder(uint32_t nCodePage) : m_nCodePage(nCodePage) {}
 
-// Builds one list; fn fills the object of each record.
-template <class Fn> Json List(const CNodeList& list, Fn fn)
-{
-    Json arr = Json::array();
-    for (const CNode* pNode : list) {
-        Json obj = Json::object();
-        fn(obj, pNode);
-        arr.push_back(std::move(obj));
+    void BeginList(const char* pszName)
+    {
+        m_pszList = pszName;
+        m_list = Json::array();
     }
-    return arr;
+    void EndList() { m_doc[m_pszList] = std::move(m_list); }
+    void BeginRecord() { m_record = Json::object(); }
+    void EndRecord() { m_list.push_back(std::move(m_record)); }
+
+    template <class T> void Value(const char* pszKey, const T& value) { m_record[pszKey] = value; }
+    void Name(const char* pszKey, const std::string& bytes)
+    {
+        m_record[pszKey] = CodePage::ToUtf8(bytes, m_nCodePage);
+    }
+    template <class TRecord, size_t N> void Fields(const TRecord& rec, const FieldDesc* const (&fields)[N])
+    {
+        for (const FieldDesc* f : fields)
+            m_record[f->pszName] = rec.Get(*f);
+    }
+
+    Json TakeDocument() { return std::move(m_doc); }
+
+private:
+    uint32_t m_nCodePage;
+    Json m_doc = Json::object();
+    const char* m_pszList = nullptr;
+    Json m_list;
+    Json m_record;
+};
+
+// The three lists with every record's keys and values in the order of the document, handed to
+// out (a CDumpWriter or a CDocBuilder), so that the text and the document cannot differ.
+template <class TOut> void PutDb(const CProgDb& db, TOut& out)
+{
+    out.BeginList("satellites");
+    for (const CNode* pNode : db.GetSatList()) {
+        const CSatNode* pSat = static_cast<const CSatNode*>(pNode);
+        const SatRecord* pRec = pSat->GetRecord();
+        const std::string name = pRec->GetName();
+        out.BeginRecord();
+        out.Value("SatID", pSat->GetId());
+        out.Value("select", pSat->GetSelect());
+        out.Name("Name", name);
+        out.Value("NameHex", Hex(name));
+        out.Fields(*pRec, g_satFields);
+        out.EndRecord();
+    }
+    out.EndList();
+
+    out.BeginList("transponders");
+    for (const CNode* pNode : db.GetTpList()) {
+        out.BeginRecord();
+        out.Value("TpID", pNode->GetId());
+        out.Value("SatID", pNode->GetParentId());
+        out.Fields(*static_cast<const CTpNode*>(pNode)->GetRecord(), g_tpFields);
+        out.EndRecord();
+    }
+    out.EndList();
+
+    out.BeginList("programs");
+    for (const CNode* pNode : db.GetProgList()) {
+        const ProgRecord* pRec = static_cast<const CProgNode*>(pNode)->GetRecord();
+        const std::string name = pRec->GetName();
+        out.BeginRecord();
+        out.Value("ProgID", pNode->GetId());
+        out.Value("TpID", pNode->GetParentId());
+        out.Name("ProgName", name);
+        out.Value("ProgNameHex", Hex(name));
+        out.Fields(*pRec, g_progFields);
+        out.EndRecord();
+    }
+    out.EndList();
 }
 
 } // namespace
 
 nlohmann::ordered_json DbToJson(const CProgDb& db, uint32_t nCodePage)
 {
-    Json doc = Json::object();
-    doc["satellites"] = List(db.GetSatList(), [nCodePage](Json& obj, const CNode* pNode) {
-        const CSatNode* pSat = static_cast<const CSatNode*>(pNode);
-        const SatRecord* pRec = pSat->GetRecord();
-        const std::string name = pRec->GetName();
-        obj["SatID"] = pSat->GetId();
-        obj["select"] = pSat->GetSelect();
-        obj["Name"] = CodePage::ToUtf8(name, nCodePage);
-        obj["NameHex"] = Hex(name);
-        AddFields(obj, *pRec, g_satFields);
-    });
-    doc["transponders"] = List(db.GetTpList(), [](Json& obj, const CNode* pNode) {
-        obj["TpID"] = pNode->GetId();
-        obj["SatID"] = pNode->GetParentId();
-        AddFields(obj, *static_cast<const CTpNode*>(pNode)->GetRecord(), g_tpFields);
-    });
-    doc["programs"] = List(db.GetProgList(), [nCodePage](Json& obj, const CNode* pNode) {
-        const ProgRecord* pRec = static_cast<const CProgNode*>(pNode)->GetRecord();
-        const std::string name = pRec->GetName();
-        obj["ProgID"] = pNode->GetId();
-        obj["TpID"] = pNode->GetParentId();
-        obj["ProgName"] = CodePage::ToUtf8(name, nCodePage);
-        obj["ProgNameHex"] = Hex(name);
-        AddFields(obj, *pRec, g_progFields);
-    });
-    return doc;
+    CDocBuilder builder(nCodePage);
+    PutDb(db, builder);
+    return builder.TakeDocument();
 }
 
 std::string DumpJson(const CProgDb& db, uint32_t nCodePage)
@@ -248,60 +302,8 @@ std::string DumpJson(const CProgDb& db, uint32_t nCodePage)
     std::string out;
     out.reserve(size_t(db.GetSatList().GetCount()) * 480 + size_t(db.GetTpList().GetCount()) * 120 +
                 size_t(db.GetProgList().GetCount()) * 560 + 64);
-    CNameDecoder decoder(nCodePage);
-    CDumpWriter w(out);
-
-    out += "{\n \"";
-    w.BeginList("satellites");
-    for (const CNode* pNode : db.GetSatList()) {
-        const CSatNode* pSat = static_cast<const CSatNode*>(pNode);
-        const SatRecord* pRec = pSat->GetRecord();
-        const std::string name = pRec->GetName();
-        w.BeginRecord();
-        w.Key("SatID");
-        w.Number(pSat->GetId());
-        w.Key("select");
-        w.Number(pSat->GetSelect());
-        w.Key("Name");
-        w.String(decoder.Decode(name));
-        w.Key("NameHex");
-        w.String(Hex(name));
-        w.Fields(*pRec, g_satFields);
-        w.EndRecord();
-    }
-    w.EndList();
-
-    out += ",\n \"";
-    w.BeginList("transponders");
-    for (const CNode* pNode : db.GetTpList()) {
-        w.BeginRecord();
-        w.Key("TpID");
-        w.Number(pNode->GetId());
-        w.Key("SatID");
-        w.Number(pNode->GetParentId());
-        w.Fields(*static_cast<const CTpNode*>(pNode)->GetRecord(), g_tpFields);
-        w.EndRecord();
-    }
-    w.EndList();
-
-    out += ",\n \"";
-    w.BeginList("programs");
-    for (const CNode* pNode : db.GetProgList()) {
-        const ProgRecord* pRec = static_cast<const CProgNode*>(pNode)->GetRecord();
-        const std::string name = pRec->GetName();
-        w.BeginRecord();
-        w.Key("ProgID");
-        w.Number(pNode->GetId());
-        w.Key("TpID");
-        w.Number(pNode->GetParentId());
-        w.Key("ProgName");
-        w.String(decoder.Decode(name));
-        w.Key("ProgNameHex");
-        w.String(Hex(name));
-        w.Fields(*pRec, g_progFields);
-        w.EndRecord();
-    }
-    w.EndList();
-    out += "\n}\n";
+    CDumpWriter writer(out, nCodePage);
+    PutDb(db, writer);
+    writer.EndDocument();
     return out;
 }

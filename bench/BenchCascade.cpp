@@ -3,8 +3,7 @@
 // when a removal takes the wrong records or a restore does not give back the same database image,
 // 3 when a step misses its target.
 
-#include "access/AccessDb.h"
-#include "bench/BenchTime.h"
+#include "bench/BenchUtil.h"
 #include "bench/GenDb.h"
 #include "db/Cascade.h"
 #include "db/ProgDb.h"
@@ -18,19 +17,11 @@ namespace {
 // database work is a small part of that.
 constexpr double TARGET_MS = 10.0;
 
-std::vector<uint8_t> Image(CProgDb& db)
-{
-    std::vector<uint8_t> image;
-    CAccessDbOut out;
-    out.BuildImage(&db, image);
-    return image;
-}
-
-std::vector<int32_t> IdsOf(const CNodeList& list, int32_t nParentId = INVALID_ID)
+std::vector<int32_t> IdsUnder(const CNodeList& list, int32_t nParentId)
 {
     std::vector<int32_t> ids;
     for (const CNode* p : list)
-        if (nParentId == INVALID_ID || p->GetParentId() == nParentId)
+        if (p->GetParentId() == nParentId)
             ids.push_back(p->GetId());
     return ids;
 }
@@ -40,7 +31,7 @@ std::vector<int32_t> IdsOf(const CNodeList& list, int32_t nParentId = INVALID_ID
 bool Bench(const char* pszName, CProgDb& db, NodeType nKind, const std::vector<int32_t>& ids, int32_t nSats,
            int32_t nTps, int32_t nProgs, bool& bInTarget)
 {
-    const std::vector<uint8_t> before = Image(db);
+    const std::vector<uint8_t> before = DbImage(db);
     CRemoval removal;
     bool bOk = true;
     bool bRemoved = false;
@@ -66,7 +57,7 @@ bool Bench(const char* pszName, CProgDb& db, NodeType nKind, const std::vector<i
             RestoreRecords(db, removal);
             bRemoved = false;
         });
-    if (!bOk || Image(db) != before) {
+    if (!bOk || DbImage(db) != before) {
         std::fprintf(stderr, "%s: wrong records removed or not restored\n", pszName);
         return false;
     }
@@ -87,7 +78,7 @@ int main()
 
     bool bInTarget = true;
     const std::vector<int32_t> allProgs = IdsOf(db.GetProgList());
-    const std::vector<int32_t> progsOfTp = IdsOf(db.GetProgList(), 4000);
+    const std::vector<int32_t> progsOfTp = IdsUnder(db.GetProgList(), 4000);
     bool bOk = Bench("all 40000 programs", db, NODE_PROG, allProgs, 0, 0, 40000, bInTarget);
     bOk = Bench("5 programs of one transponder", db, NODE_PROG, progsOfTp, 0, 0, 5, bInTarget) && bOk;
     bOk = Bench("one transponder with its 5 programs", db, NODE_TP, {4000}, 0, 1, 5, bInTarget) && bOk;

@@ -3,8 +3,7 @@
 // when the check finds other problems than planted or the revert does not give back the same
 // database image, 3 when the check misses its target.
 
-#include "access/AccessDb.h"
-#include "bench/BenchTime.h"
+#include "bench/BenchUtil.h"
 #include "bench/GenDb.h"
 #include "db/Check.h"
 #include "db/ProgDb.h"
@@ -17,14 +16,6 @@
 namespace {
 
 constexpr double CHECK_TARGET_MS = 50.0;
-
-std::vector<uint8_t> Image(CProgDb& db)
-{
-    std::vector<uint8_t> image;
-    CAccessDbOut out;
-    out.BuildImage(&db, image);
-    return image;
-}
 
 size_t Fixable(const std::vector<CCheckFinding>& findings)
 {
@@ -74,7 +65,7 @@ int main()
     const size_t nFound = findings.size();
     const size_t nFixable = Fixable(findings);
 
-    const std::vector<uint8_t> before = Image(db);
+    const std::vector<uint8_t> before = DbImage(db);
     CDbFix fix;
     bool bFixed = false;
     const double fixMs = MedianMs(
@@ -91,7 +82,7 @@ int main()
     RevertFix(db, fix);
     const double revertMs = MedianMs(
         15, [&] { fix = FixDb(db); }, [&] { RevertFix(db, fix); });
-    const bool bSame = Image(db) == before;
+    const bool bSame = DbImage(db) == before;
 
     std::printf("check of the large database (200 satellites, 8000 transponders, 40000 programs)\n");
     std::printf("check, as generated          %7.2f ms (median of 15), %zu findings\n", cleanMs, nClean);

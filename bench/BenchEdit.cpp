@@ -4,8 +4,7 @@
 // wrong records or an undo does not give back the same database image, 3 when a figure misses its
 // target.
 
-#include "access/AccessDb.h"
-#include "bench/BenchTime.h"
+#include "bench/BenchUtil.h"
 #include "bench/GenDb.h"
 #include "db/ProgDb.h"
 #include "edit/EditHistory.h"
@@ -17,8 +16,6 @@
 
 #include <malloc.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -31,67 +28,22 @@ namespace {
 constexpr double TARGET_MS = 10.0;
 constexpr double MEMORY_TARGET_MB = 100.0;
 
-std::vector<uint8_t> Image(CProgDb& db)
-{
-    std::vector<uint8_t> image;
-    CAccessDbOut out;
-    out.BuildImage(&db, image);
-    return image;
-}
-
-std::vector<int32_t> IdsOf(const CNodeList& list, int nStep = 1)
-{
-    std::vector<int32_t> ids;
-    int i = 0;
-    for (const CNode* p : list)
-        if (i++ % nStep == 0)
-            ids.push_back(p->GetId());
-    return ids;
-}
-
-double Ms(std::chrono::steady_clock::time_point t0)
-{
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// Pushes the command made by make (its making timed with it: reading the clipboard bytes is part of
-// a paste), undoes and redoes it, 15 times, the database going back each time. False when the
-// command changes nothing, the check of the changed database fails, or an undo does not give back
-// the image from before.
+// Times the command made by make with TimeCommand and prints its medians. False when the command
+// changes nothing, the check of the changed database fails, or an undo does not give back the image
+// from before.
 bool Bench(const char* pszName, CProgDb& db, CEditHistory& history,
            const std::function<std::unique_ptr<CEditCommand>()>& make, const std::function<bool()>& check,
            bool& bInTarget)
 {
-    const std::vector<uint8_t> before = Image(db);
-    std::vector<double> apply, undo, redo;
-    bool bOk = true;
-    for (int nRun = 0; nRun < 15 && bOk; ++nRun) {
-        auto t0 = std::chrono::steady_clock::now();
-        bOk = history.Push(make()) != nullptr;
-        apply.push_back(Ms(t0));
-        bOk = bOk && check();
-        t0 = std::chrono::steady_clock::now();
-        history.Undo();
-        undo.push_back(Ms(t0));
-        t0 = std::chrono::steady_clock::now();
-        history.Redo();
-        redo.push_back(Ms(t0));
-        history.Undo();
-    }
-    if (!bOk || Image(db) != before) {
+    SCommandTimes times;
+    if (!TimeCommand(db, history, make, check, times)) {
         std::fprintf(stderr, "%s: wrong records changed or not given back\n", pszName);
         return false;
     }
-    const bool bFast = Median(apply) < TARGET_MS && Median(undo) < TARGET_MS && Median(redo) < TARGET_MS;
+    const bool bFast = times.apply < TARGET_MS && times.undo < TARGET_MS && times.redo < TARGET_MS;
     bInTarget = bInTarget && bFast;
-    std::printf("%-55s apply %6.2f ms, undo %6.2f ms, redo %6.2f ms%s\n", pszName, Median(apply),
-                Median(undo), Median(redo), bFast ? "" : "  ABOVE TARGET");
+    std::printf("%-55s apply %6.2f ms, undo %6.2f ms, redo %6.2f ms%s\n", pszName, times.apply, times.undo,
+                times.redo, bFast ? "" : "  ABOVE TARGET");
     return true;
 }
 

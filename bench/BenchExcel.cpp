@@ -4,9 +4,9 @@
 // runs (default 5) of each. Exit status 1 when the round trip loses anything, 3 when a time target
 // (each under 1.5 s and at most 3x xmllint) is missed.
 
-#include "access/AccessDb.h"
 #include "access/LastError.h"
 #include "access/MessageSink.h"
+#include "bench/BenchUtil.h"
 #include "bench/GenDb.h"
 #include "db/ProgDb.h"
 #include "sheet/AccessExcel.h"
@@ -66,14 +66,6 @@ public:
     }
 };
 
-std::vector<uint8_t> Image(CProgDb& db)
-{
-    std::vector<uint8_t> image;
-    CAccessDbOut out;
-    out.BuildImage(&db, image);
-    return image;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -84,7 +76,7 @@ int main(int argc, char** argv)
     const std::string strLint = "xmllint --noout '" + strPath + "'";
     CProgDb db;
     GenerateLargeDb(db);
-    const std::vector<uint8_t> before = Image(db);
+    const std::vector<uint8_t> before = DbImage(db);
     CPrintSink sink;
 
     // The three are run in turn, so that a change in the machine's load touches all of them.
@@ -104,7 +96,7 @@ int main(int argc, char** argv)
             CAccessExcelIn in(sink);
             bOk = in.LoadDb(strPath, &loaded);
         }));
-        if (!bOk || Image(loaded) != before) {
+        if (!bOk || DbImage(loaded) != before) {
             std::fprintf(stderr, "import failed or changed the database: %s\n", GetLastErrorMsg().c_str());
             return 1;
         }

@@ -7,6 +7,7 @@
 #include "access/AccessJson.h"
 #include "access/JsonDump.h"
 #include "access/LastError.h"
+#include "bench/BenchTime.h"
 #include "bench/GenDb.h"
 #include "db/ProgDb.h"
 
@@ -25,13 +26,7 @@ template <class Fn> double WallMs(Fn fn)
 {
     const auto t0 = std::chrono::steady_clock::now();
     fn();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
+    return MsSince(t0);
 }
 
 } // namespace

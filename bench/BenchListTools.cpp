@@ -3,8 +3,7 @@
 // 1 when a result is wrong (rows out of order, a command that does not give back the same database
 // image, a wrong count of matches), 3 when a figure misses its target.
 
-#include "access/AccessDb.h"
-#include "bench/BenchTime.h"
+#include "bench/BenchUtil.h"
 #include "bench/GenDb.h"
 #include "db/Columns.h"
 #include "db/ListFind.h"
@@ -15,7 +14,6 @@
 #include "platform/CaseFold.h"
 #include "platform/CodePage.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -30,33 +28,6 @@ constexpr double FIND_TARGET_MS = 30.0;
 constexpr double COMMAND_TARGET_MS = 10.0;
 
 bool g_bInTarget = true;
-
-std::vector<uint8_t> Image(CProgDb& db)
-{
-    std::vector<uint8_t> image;
-    CAccessDbOut out;
-    out.BuildImage(&db, image);
-    return image;
-}
-
-std::vector<int32_t> IdsOf(const CNodeList& list)
-{
-    std::vector<int32_t> ids;
-    for (const CNode* p : list)
-        ids.push_back(p->GetId());
-    return ids;
-}
-
-double Ms(std::chrono::steady_clock::time_point t0)
-{
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 void Report(const char* pszWork, double ms, double target)
 {
@@ -108,37 +79,22 @@ bool BenchSort(const char* pszWork, const CProgDb& db, const std::vector<int32_t
     return true;
 }
 
-// Pushes the command made by make, undoes and redoes it, 15 times; false when it changes nothing,
-// check fails after it, or the undo does not give back the image from before.
+// Times the command made by make with TimeCommand in a history of its own; false when it changes
+// nothing, check fails after it, or the undo does not give back the image from before.
 bool BenchCommand(const char* pszWork, CProgDb& db,
                   const std::function<std::unique_ptr<CEditCommand>()>& make,
                   const std::function<bool()>& check)
 {
     CEditHistory history(&db);
-    const std::vector<uint8_t> before = Image(db);
-    std::vector<double> apply, undo, redo;
-    bool bOk = true;
-    for (int nRun = 0; nRun < 15 && bOk; ++nRun) {
-        auto t0 = std::chrono::steady_clock::now();
-        bOk = history.Push(make()) != nullptr;
-        apply.push_back(Ms(t0));
-        bOk = bOk && check();
-        t0 = std::chrono::steady_clock::now();
-        history.Undo();
-        undo.push_back(Ms(t0));
-        t0 = std::chrono::steady_clock::now();
-        history.Redo();
-        redo.push_back(Ms(t0));
-        history.Undo();
-    }
-    if (!bOk || Image(db) != before) {
+    SCommandTimes times;
+    if (!TimeCommand(db, history, make, check, times)) {
         std::fprintf(stderr, "%s: wrong order or not given back\n", pszWork);
         return false;
     }
     const std::string strWork(pszWork);
-    Report((strWork + ": apply").c_str(), Median(apply), COMMAND_TARGET_MS);
-    Report((strWork + ": undo").c_str(), Median(undo), COMMAND_TARGET_MS);
-    Report((strWork + ": redo").c_str(), Median(redo), COMMAND_TARGET_MS);
+    Report((strWork + ": apply").c_str(), times.apply, COMMAND_TARGET_MS);
+    Report((strWork + ": undo").c_str(), times.undo, COMMAND_TARGET_MS);
+    Report((strWork + ": redo").c_str(), times.redo, COMMAND_TARGET_MS);
     return true;
 }
 
@@ -154,11 +110,11 @@ bool BenchFind(const char* pszWork, const CProgDb& db, const std::vector<int32_t
         matcher.Invalidate();
         auto t0 = std::chrono::steady_clock::now();
         matcher.Match(db, NODE_PROG, rows, texts[0]);
-        cold.push_back(Ms(t0));
+        cold.push_back(MsSince(t0));
         for (const std::string& strText : texts) {
             t0 = std::chrono::steady_clock::now();
             matcher.Match(db, NODE_PROG, rows, strText);
-            warm.push_back(Ms(t0));
+            warm.push_back(MsSince(t0));
         }
     }
     for (const std::string& strText : texts) {

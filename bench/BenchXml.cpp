@@ -3,6 +3,7 @@
 // file. Usage: bench_xml [folder] [runs]
 
 #include "access/LastError.h"
+#include "bench/BenchTime.h"
 #include "sheet/XmlWorkbook.h"
 
 #include <algorithm>
@@ -20,12 +21,6 @@ const int PROGS = 40000;
 double Seconds(std::chrono::steady_clock::time_point t0)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 std::string Num(uint32_t& seed, uint32_t mod)

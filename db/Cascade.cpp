@@ -5,12 +5,6 @@
 
 namespace {
 
-// The slot of nodes[] and the list that a kind stands for.
-NodeType KindSlot(NodeType nKind)
-{
-    return nKind == NODE_SAT || nKind == NODE_TP ? nKind : NODE_PROG;
-}
-
 std::vector<CRemovedNode> TakeChildren(CNodeList& list, const std::unordered_set<int32_t>& parents)
 {
     if (parents.empty())
@@ -36,13 +30,13 @@ bool CRemoval::IsEmpty() const
 
 int32_t CRemoval::GetCount(NodeType nKind) const
 {
-    return static_cast<int32_t>(nodes[KindSlot(nKind)].size());
+    return static_cast<int32_t>(nodes[ListKind(nKind)].size());
 }
 
 CRemoval RemoveRecords(CProgDb& db, NodeType nKind, const std::vector<int32_t>& ids)
 {
     CRemoval removal;
-    const NodeType nSlot = KindSlot(nKind);
+    const NodeType nSlot = ListKind(nKind);
 
     // Removing the first remaining record with an id, once per entry, removes the first nAsked
     // records of each id in list order; the entries that found one are the first nTaken of them.

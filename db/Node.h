@@ -20,6 +20,13 @@ enum NodeType : int32_t
     NODE_PROG = 2,
 };
 
+// The list that holds records of nKind: any kind other than satellites and transponders stands
+// for programs.
+constexpr NodeType ListKind(NodeType nKind)
+{
+    return nKind == NODE_SAT || nKind == NODE_TP ? nKind : NODE_PROG;
+}
+
 // One packed unsigned field: nWidth bits from bit nPos (0 = least significant) of word nWord.
 struct FieldDesc
 {

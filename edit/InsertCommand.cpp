@@ -51,9 +51,7 @@ const char* ParentNoun(NodeType nKind)
 
 } // namespace
 
-CInsertCommand::CInsertCommand(Mode nMode, NodeType nKind)
-    : m_nMode(nMode), m_nKind(nKind == NODE_SAT || nKind == NODE_TP ? nKind : NODE_PROG)
-{}
+CInsertCommand::CInsertCommand(Mode nMode, NodeType nKind) : m_nMode(nMode), m_nKind(ListKind(nKind)) {}
 
 std::unique_ptr<CInsertCommand> CInsertCommand::NewRecord(NodeType nKind, int32_t nParentId)
 {

@@ -6,9 +6,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-CMoveCommand::CMoveCommand(Mode nMode, NodeType nKind)
-    : m_nMode(nMode), m_nKind(nKind == NODE_SAT || nKind == NODE_TP ? nKind : NODE_PROG)
-{}
+CMoveCommand::CMoveCommand(Mode nMode, NodeType nKind) : m_nMode(nMode), m_nKind(ListKind(nKind)) {}
 
 std::unique_ptr<CMoveCommand> CMoveCommand::Drop(NodeType nKind, CListRows rows, int nDragIndex,
                                                  int nDropIndex)

@@ -115,7 +115,7 @@ CRecordSet CopyRecords(const CProgDb& db, NodeType nKind, const std::vector<int3
                        std::vector<int32_t>* pPositions)
 {
     CRecordSet set;
-    set.nTopKind = nKind == NODE_SAT || nKind == NODE_TP ? nKind : NODE_PROG;
+    set.nTopKind = ListKind(nKind);
     // Children go by parent id to the first copied record with that id, as the cascade takes them.
     std::unordered_map<int32_t, int32_t> parentAt;
     for (const CNode* pNode :
@@ -207,7 +207,7 @@ bool ReadRecordSet(const uint8_t* pData, size_t nSize, CRecordSet& records, std:
 
 std::string RecordsAsText(const CProgDb& db, NodeType nKind, const std::vector<int32_t>& ids)
 {
-    const NodeType nList = nKind == NODE_SAT || nKind == NODE_TP ? nKind : NODE_PROG;
+    const NodeType nList = ListKind(nKind);
     const int nColumns = GetColumnCount(nList);
     std::string strText;
     for (int i = 0; i < nColumns; ++i)

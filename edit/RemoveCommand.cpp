@@ -3,8 +3,7 @@
 #include "db/ProgDb.h"
 
 CRemoveCommand::CRemoveCommand(NodeType nKind, std::vector<int32_t> ids, std::string strVerb)
-    : m_nKind(nKind == NODE_SAT || nKind == NODE_TP ? nKind : NODE_PROG), m_ids(std::move(ids)),
-      m_strVerb(std::move(strVerb))
+    : m_nKind(ListKind(nKind)), m_ids(std::move(ids)), m_strVerb(std::move(strVerb))
 {}
 
 bool CRemoveCommand::Apply(CProgDb& db)

@@ -4,7 +4,7 @@
 #include "db/ProgDb.h"
 
 CReorderCommand::CReorderCommand(NodeType nKind, int32_t nParentId)
-    : m_nKind(nKind == NODE_SAT || nKind == NODE_TP ? nKind : NODE_PROG), m_nParentId(nParentId)
+    : m_nKind(ListKind(nKind)), m_nParentId(nParentId)
 {}
 
 std::unique_ptr<CReorderCommand> CReorderCommand::ApplyOrder(NodeType nKind, int32_t nParentId,

@@ -225,21 +225,17 @@ std::string EncodeFromUtf8(const std::string& s, uint32_t cp)
     std::string out;
     out.reserve(s.size());
     if (info.bSingleByte) {
-        size_t i = 0;
-        while (i < s.size()) {
-            char32_t c;
-            bool bValid;
-            i += NextCodePoint(s, i, c, bValid);
+        ForEachCodePoint(s, [&out, &info](char32_t c) {
             if (c < 0x80 && info.bAsciiCompatible) {
                 out += static_cast<char>(c);
-                continue;
+                return;
             }
             auto it = info.mapFromCode.find(c);
             if (it != info.mapFromCode.end())
                 out += it->second;
             else
                 out += info.strDefault;
-        }
+        });
         return out;
     }
     CIconv cd(IconvName(cp), "UTF-8");

@@ -141,11 +141,7 @@ std::u16string Utf8ToUtf16(const std::string& s)
 {
     std::u16string out;
     out.reserve(s.size());
-    size_t i = 0;
-    while (i < s.size()) {
-        char32_t c;
-        bool bValid;
-        i += NextCodePoint(s, i, c, bValid);
+    ForEachCodePoint(s, [&out](char32_t c) {
         if (c >= 0x10000) {
             c -= 0x10000;
             out += static_cast<char16_t>(0xD800 + (c >> 10));
@@ -153,7 +149,7 @@ std::u16string Utf8ToUtf16(const std::string& s)
         } else {
             out += static_cast<char16_t>(c);
         }
-    }
+    });
     return out;
 }
 
@@ -205,14 +201,10 @@ std::string Utf8ToUtf32Bytes(const std::string& s, bool bBigEndian)
 {
     std::string out;
     out.reserve(s.size() * 4);
-    size_t i = 0;
-    while (i < s.size()) {
-        char32_t c;
-        bool bValid;
-        i += NextCodePoint(s, i, c, bValid);
+    ForEachCodePoint(s, [&out, bBigEndian](char32_t c) {
         for (size_t k = 0; k < 4; ++k)
             out += static_cast<char>(c >> (bBigEndian ? 8 * (3 - k) : 8 * k));
-    }
+    });
     return out;
 }
 

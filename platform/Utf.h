@@ -18,6 +18,17 @@ size_t DecodeUtf8(const std::string& s, size_t i, char32_t& c);
 // spans a lead byte with the continuation bytes that follow it (a truncated character), else the
 // single byte. bValid tells which of the two it was.
 size_t NextCodePoint(const std::string& s, size_t i, char32_t& c, bool& bValid);
+// Calls fn(c) for each code point of s in order, as NextCodePoint reads them.
+template <class Fn> void ForEachCodePoint(const std::string& s, Fn fn)
+{
+    size_t i = 0;
+    while (i < s.size()) {
+        char32_t c;
+        bool bValid;
+        i += NextCodePoint(s, i, c, bValid);
+        fn(c);
+    }
+}
 // Valid UTF-8 with every invalid sequence replaced by U+FFFD.
 std::string SanitizeUtf8(const std::string& s);
 bool IsAscii(const std::string& s);

@@ -39,6 +39,9 @@ private:
 
     // Where a tag name starting at nFrom ends.
     size_t NameEnd(size_t nFrom) const;
+    // The first character from nFrom on that is outside quotes ('...' or "...") and for which stop
+    // (called on each such character in turn) is true; NPOS when there is none.
+    template <class Stop> size_t FindUnquoted(size_t nFrom, Stop stop) const;
     // The '>' that closes a start tag, or a '<' that breaks it, outside quoted attribute values.
     size_t StartTagEnd(size_t nFrom) const;
     // The '>' that closes a document type declaration, outside quotes and the internal subset.
@@ -170,7 +173,7 @@ size_t CScanner::NameEnd(size_t nFrom) const
     return e;
 }
 
-size_t CScanner::StartTagEnd(size_t nFrom) const
+template <class Stop> size_t CScanner::FindUnquoted(size_t nFrom, Stop stop) const
 {
     char quote = 0;
     for (size_t i = nFrom; i < m_text.size(); ++i) {
@@ -180,33 +183,28 @@ size_t CScanner::StartTagEnd(size_t nFrom) const
                 quote = 0;
         } else if (c == '"' || c == '\'') {
             quote = c;
-        } else if (c == '>' || c == '<') {
+        } else if (stop(c)) {
             return i;
         }
     }
     return NPOS;
 }
 
+size_t CScanner::StartTagEnd(size_t nFrom) const
+{
+    return FindUnquoted(nFrom, [](char c) { return c == '>' || c == '<'; });
+}
+
 size_t CScanner::DoctypeEnd(size_t nFrom) const
 {
     int nBrackets = 0;
-    char quote = 0;
-    for (size_t i = nFrom; i < m_text.size(); ++i) {
-        const char c = m_text[i];
-        if (quote) {
-            if (c == quote)
-                quote = 0;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '[') {
+    return FindUnquoted(nFrom, [&nBrackets](char c) {
+        if (c == '[')
             ++nBrackets;
-        } else if (c == ']') {
+        else if (c == ']')
             --nBrackets;
-        } else if (c == '>' && nBrackets <= 0) {
-            return i;
-        }
-    }
-    return NPOS;
+        return c == '>' && nBrackets <= 0;
+    });
 }
 
 size_t CScanner::MatchingDepth(std::string_view name) const

@@ -1,6 +1,9 @@
 #pragma once
 
-// Helpers shared by the tests: temporary folders, whole-file reads and writes, byte builders.
+// Helpers shared by the tests: temporary folders, whole-file reads and writes, byte builders, the
+// ANSI code page of one test.
+
+#include "platform/CodePage.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -59,6 +62,22 @@ inline void WriteText(const std::string& strPath, const std::string& strText)
     std::ofstream out(strPath, std::ios::binary | std::ios::trunc);
     out << strText;
 }
+
+// Sets the ANSI code page for one test and puts the previous one back.
+class CCodePageScope
+{
+public:
+    explicit CCodePageScope(uint32_t nCodePage) : m_nOld(CodePage::GetAnsiCodePage())
+    {
+        CodePage::SetAnsiCodePage(nCodePage);
+    }
+    ~CCodePageScope() { CodePage::SetAnsiCodePage(m_nOld); }
+    CCodePageScope(const CCodePageScope&) = delete;
+    CCodePageScope& operator=(const CCodePageScope&) = delete;
+
+private:
+    uint32_t m_nOld;
+};
 
 // Appends big-endian values and raw bytes to a byte vector.
 class CBytes

@@ -3,6 +3,7 @@
 #include "access/LastError.h"
 #include "db/ProgDb.h"
 #include "platform/ByteOrder.h"
+#include "tests/TestDbBuild.h"
 #include "tests/TestUtil.h"
 
 #include <sys/stat.h>
@@ -25,53 +26,12 @@ protected:
     CTempDir m_dir;
 };
 
-// nId: the id a firmware record would give the satellite; INVALID_ID takes the list's next id.
-CSatNode* AddSat(CProgDb& db, const std::string& name, int32_t nId = INVALID_ID)
-{
-    auto p = std::make_unique<CSatNode>();
-    p->GetRecord()->SetName(name);
-    CSatNode* pSat = p.get();
-    if (nId == INVALID_ID)
-        db.GetSatList().Add(std::move(p));
-    else
-        db.GetSatList().AddWithId(std::move(p), nId);
-    return pSat;
-}
-
-CTpNode* AddTp(CProgDb& db, int32_t nSat, uint32_t nFreq)
-{
-    auto p = std::make_unique<CTpNode>();
-    p->GetRecord()->Set(TpField::Frequency, nFreq);
-    p->SetParentId(nSat);
-    CTpNode* pTp = p.get();
-    db.GetTpList().Add(std::move(p));
-    return pTp;
-}
-
-CProgNode* AddProg(CProgDb& db, int32_t nTp, const std::string& name)
-{
-    auto p = std::make_unique<CProgNode>();
-    p->GetRecord()->SetName(name);
-    p->SetParentId(nTp);
-    CProgNode* pProg = p.get();
-    db.GetProgList().Add(std::move(p));
-    return pProg;
-}
-
 // The header of a file with the given counts (records to be appended).
 CBytes Header(uint32_t s, uint32_t t, uint32_t p)
 {
     CBytes b;
     b.Str("Sg8K").Be32(s).Be32(t).Be32(p);
     return b;
-}
-
-std::vector<int32_t> Parents(const CNodeList& list)
-{
-    std::vector<int32_t> v;
-    for (const CNode* p : list)
-        v.push_back(p->GetParentId());
-    return v;
 }
 
 } // namespace
@@ -134,7 +94,7 @@ TEST_F(AccessDb, WritesExactImageWithGroupedTransponders)
     EXPECT_EQ(p1->GetRecord()->Get(ProgField::TpIndex), 1u);
     EXPECT_EQ(p2->GetRecord()->Get(ProgField::TpIndex), 77u);
     // List order, ids and parents are untouched.
-    EXPECT_EQ(Parents(db.GetTpList()), (std::vector<int32_t>{1, 0, 0, 5}));
+    EXPECT_EQ(ParentsOf(db.GetTpList()), (std::vector<int32_t>{1, 0, 0, 5}));
 }
 
 TEST_F(AccessDb, RoundTripRenumbersAndRelinks)
@@ -163,14 +123,14 @@ TEST_F(AccessDb, RoundTripRenumbersAndRelinks)
     for (const CNode* p : back.GetSatList())
         names.push_back(static_cast<const CSatNode*>(p)->GetRecord()->GetName());
     EXPECT_EQ(names, (std::vector<std::string>{"B", "C"}));
-    EXPECT_EQ(Parents(back.GetTpList()), (std::vector<int32_t>{0, 0}));
+    EXPECT_EQ(ParentsOf(back.GetTpList()), (std::vector<int32_t>{0, 0}));
     std::vector<uint32_t> freqs;
     for (const CNode* p : back.GetTpList())
         freqs.push_back(static_cast<const CTpNode*>(p)->GetRecord()->Get(TpField::Frequency));
     EXPECT_EQ(freqs, (std::vector<uint32_t>{10, 30}));
     // x was on tp id 2 (now record 1), y on tp 0 (now record 0); z's transponder was not written,
     // so it keeps its old TpIndex (0, never set) and points at record 0.
-    EXPECT_EQ(Parents(back.GetProgList()), (std::vector<int32_t>{1, 0, 0}));
+    EXPECT_EQ(ParentsOf(back.GetProgList()), (std::vector<int32_t>{1, 0, 0}));
     const CSatNode* c = static_cast<const CSatNode*>(back.GetSatList().Find(1));
     EXPECT_EQ(c->GetRecord()->Get(SatField::TpCount), 0u);
     EXPECT_EQ(c->GetRecord()->Get(SatField::FirstTpIndex), 2u);
@@ -191,8 +151,8 @@ TEST_F(AccessDb, LoadLinksByStoredPositions)
     b.Str("XXXX"); // the end magic is not examined
     CProgDb db;
     ASSERT_TRUE(Load(b, db));
-    EXPECT_EQ(Parents(db.GetTpList()), (std::vector<int32_t>{-1, 0, 1}));
-    EXPECT_EQ(Parents(db.GetProgList()), (std::vector<int32_t>{2, 7}));
+    EXPECT_EQ(ParentsOf(db.GetTpList()), (std::vector<int32_t>{-1, 0, 1}));
+    EXPECT_EQ(ParentsOf(db.GetProgList()), (std::vector<int32_t>{2, 7}));
     const CProgNode* p1 = static_cast<const CProgNode*>(db.GetProgList().Find(1));
     EXPECT_EQ(p1->GetRecord()->GetName(), std::string(21, 'Q'));
     const CProgNode* p0 = static_cast<const CProgNode*>(db.GetProgList().Find(0));
@@ -206,7 +166,7 @@ TEST_F(AccessDb, TranspondersWithoutSatellitesLoad)
     b.Be32(5).Be32(6).Str("Eg8K");
     CProgDb db;
     ASSERT_TRUE(Load(b, db));
-    EXPECT_EQ(Parents(db.GetTpList()), (std::vector<int32_t>{-1, -1}));
+    EXPECT_EQ(ParentsOf(db.GetTpList()), (std::vector<int32_t>{-1, -1}));
 }
 
 TEST_F(AccessDb, SizeAndFormatErrorsLeaveAnEmptyDatabase)

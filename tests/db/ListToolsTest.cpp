@@ -4,6 +4,8 @@
 #include "db/ProgDb.h"
 #include "platform/CaseFold.h"
 #include "platform/CodePage.h"
+#include "tests/TestDbBuild.h"
+#include "tests/TestUtil.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -12,44 +14,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Sets the ANSI code page for one test and restores the previous one.
-class CCodePageScope
-{
-public:
-    explicit CCodePageScope(uint32_t nCodePage) : m_nOld(CodePage::GetAnsiCodePage())
-    {
-        CodePage::SetAnsiCodePage(nCodePage);
-    }
-    ~CCodePageScope() { CodePage::SetAnsiCodePage(m_nOld); }
-
-private:
-    uint32_t m_nOld;
-};
-
-void AddNamed(CProgDb& db, NodeType nKind, const std::string& strName, int32_t nId = INVALID_ID)
-{
-    std::unique_ptr<CNode> pNode;
-    if (nKind == NODE_SAT) {
-        pNode = std::make_unique<CSatNode>();
-        static_cast<CSatNode&>(*pNode).GetRecord()->SetName(strName);
-    } else if (nKind == NODE_TP) {
-        pNode = std::make_unique<CTpNode>();
-    } else {
-        pNode = std::make_unique<CProgNode>();
-        static_cast<CProgNode&>(*pNode).GetRecord()->SetName(strName);
-    }
-    CNodeList& list = db.GetList(nKind);
-    nId == INVALID_ID ? list.Add(std::move(pNode)) : list.AddWithId(std::move(pNode), nId);
-}
-
-std::vector<int32_t> RowsOf(const CNodeList& list)
-{
-    std::vector<int32_t> rows;
-    for (const CNode* p : list)
-        rows.push_back(p->GetId());
-    return rows;
-}
 
 // Names as random bytes, a few of them each, with few values in every field so that equal values
 // are common; duplicate ids and random parents.
@@ -64,7 +28,7 @@ void MakeRandomLists(CProgDb& db, std::mt19937& rng)
     };
     for (NodeType nKind : {NODE_SAT, NODE_TP, NODE_PROG}) {
         for (int i = pick(0, 60); i > 0; --i) {
-            AddNamed(db, nKind, name(), pick(0, 4) ? INVALID_ID : pick(0, 10));
+            AddRecord(db, nKind, INVALID_ID, name(), pick(0, 4) ? INVALID_ID : pick(0, 10));
             CNode* pNode = *std::prev(db.GetList(nKind).end());
             pNode->SetParentId(nKind == NODE_SAT ? INVALID_ID : pick(-1, 5));
             for (int k = 0; k < 4; ++k) {
@@ -112,7 +76,7 @@ TEST(ListSort, EveryColumnSortsStablyByWhatItsCellsShow)
         MakeRandomLists(db, rng);
         for (NodeType nKind : {NODE_SAT, NODE_TP, NODE_PROG}) {
             const CNodeList& list = db.GetList(nKind);
-            std::vector<int32_t> rows = RowsOf(list);
+            std::vector<int32_t> rows = IdsOf(list);
             rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(rows.size() / 2), list.GetLastId() + 5);
             rows.push_back(-7);
             for (int nColumn = 0; nColumn < GetColumnCount(nKind); ++nColumn) {
@@ -162,10 +126,10 @@ TEST(ListSort, NamesFollowTheInjectedCollationOnTheirDecodedText)
 {
     CCodePageScope scope(1252);
     CProgDb db;
-    AddNamed(db, NODE_PROG, "\xE9t\xE9"); // "été": 5 bytes in UTF-8, 3 as stored
-    AddNamed(db, NODE_PROG, "Zoo");
-    AddNamed(db, NODE_PROG, "abcd");
-    AddNamed(db, NODE_PROG, "Eins", 1); // a second record with id 1; its rows show "Zoo"
+    AddRecord(db, NODE_PROG, INVALID_ID, "\xE9t\xE9"); // "été": 5 bytes in UTF-8, 3 as stored
+    AddRecord(db, NODE_PROG, INVALID_ID, "Zoo");
+    AddRecord(db, NODE_PROG, INVALID_ID, "abcd");
+    AddRecord(db, NODE_PROG, INVALID_ID, "Eins", 1); // a second record with id 1; its rows show "Zoo"
     const std::vector<int32_t> rows{0, 42, 1, 2};
     const int nName = FindColumn(NODE_PROG, "ProgName");
     CLengthCollation collation;
@@ -183,10 +147,11 @@ TEST(FindMatcher, FindsTheRowsWhoseNameContainsTheTextInAnyCase)
     CCodePageScope scope(1252);
     CProgDb db;
     for (const char* pszName : {"Das Erste HD", "ZDF", "arte", "B\xE4r TV", "B\xC4R", "\xCC\xE8\xF0 TB"})
-        AddNamed(db, NODE_PROG, pszName);
-    AddNamed(db, NODE_PROG, "Zweites", 1);       // rows with id 1 show "ZDF"
-    AddNamed(db, NODE_PROG, "Eurosport", 70000); // an id of its own, as firmware images give them
-    AddNamed(db, NODE_TP, "");
+        AddRecord(db, NODE_PROG, INVALID_ID, pszName);
+    AddRecord(db, NODE_PROG, INVALID_ID, "Zweites", 1); // rows with id 1 show "ZDF"
+    AddRecord(db, NODE_PROG, INVALID_ID, "Eurosport",
+              70000); // an id of its own, as firmware images give them
+    AddRecord(db, NODE_TP, INVALID_ID, "");
     const std::vector<int32_t> rows{0, 1, 2, 3, 4, 5, 1, 99, 70000};
     using Rows = std::vector<int32_t>;
     struct Case

@@ -6,6 +6,7 @@
 #include "access/AccessDb.h"
 #include "db/ProgDb.h"
 #include "edit/RecordSet.h"
+#include "tests/TestDbBuild.h"
 
 #include <cstring>
 #include <random>
@@ -79,43 +80,6 @@ inline std::vector<uint8_t> ImageOf(const CProgDb& db)
     CAccessDbOut out;
     EXPECT_TRUE(out.BuildImage(&copy, image));
     return image;
-}
-
-inline std::vector<int32_t> IdsOf(const CNodeList& list)
-{
-    std::vector<int32_t> ids;
-    for (const CNode* p : list)
-        ids.push_back(p->GetId());
-    return ids;
-}
-
-inline std::vector<int32_t> ParentsOf(const CNodeList& list)
-{
-    std::vector<int32_t> parents;
-    for (const CNode* p : list)
-        parents.push_back(p->GetParentId());
-    return parents;
-}
-
-// Adds a record under nParent; with nId it keeps that id (as a firmware reader does).
-inline int32_t AddRecord(CProgDb& db, NodeType nKind, int32_t nParent, const std::string& strName = "",
-                         int32_t nId = INVALID_ID)
-{
-    std::unique_ptr<CNode> pNode;
-    if (nKind == NODE_SAT) {
-        auto p = std::make_unique<CSatNode>();
-        p->GetRecord()->SetName(strName);
-        pNode = std::move(p);
-    } else if (nKind == NODE_TP) {
-        pNode = std::make_unique<CTpNode>();
-    } else {
-        auto p = std::make_unique<CProgNode>();
-        p->GetRecord()->SetName(strName);
-        pNode = std::move(p);
-    }
-    pNode->SetParentId(nParent);
-    CNodeList& list = db.GetList(nKind);
-    return nId == INVALID_ID ? list.Add(std::move(pNode)) : list.AddWithId(std::move(pNode), nId);
 }
 
 inline CProgNode& ProgAt(CProgDb& db, int32_t nIndex)

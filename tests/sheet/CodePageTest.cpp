@@ -8,17 +8,6 @@ using namespace CodePage;
 
 namespace {
 
-// Sets the ANSI code page for one test and restores the previous one.
-class CAnsiScope
-{
-public:
-    explicit CAnsiScope(uint32_t cp) : m_nSaved(GetAnsiCodePage()) { SetAnsiCodePage(cp); }
-    ~CAnsiScope() { SetAnsiCodePage(m_nSaved); }
-
-private:
-    uint32_t m_nSaved;
-};
-
 uint32_t Lookup(const std::string& name)
 {
     uint32_t cp = 0;
@@ -45,7 +34,7 @@ TEST(CodePageTest, EncodingNamesAreFoundWithoutRegardToCase)
 
 TEST(CodePageTest, Utf32PrefixEmptyAndUnknownNames)
 {
-    CAnsiScope ansi(1251);
+    CCodePageScope ansi(1251);
     EXPECT_EQ(CP_UTF32LE, CodePageFromName("UTF-32"));
     EXPECT_EQ(CP_UTF32LE, CodePageFromName("utf-32le"));
     EXPECT_EQ(CP_UTF32BE, CodePageFromName("UTF-32BE"));

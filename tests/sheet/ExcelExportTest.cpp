@@ -7,6 +7,7 @@
 #include "access/LastError.h"
 #include "bench/GenDb.h"
 #include "db/ProgDb.h"
+#include "tests/TestDbBuild.h"
 #include "tests/TestUtil.h"
 #include "tests/sheet/ExcelTestUtil.h"
 
@@ -107,41 +108,6 @@ std::string XProgSheet(const std::string& strName, const std::vector<Row>& rows)
            CRLF + body + "</Table>" + CRLF + "</Worksheet>" + CRLF;
 }
 
-// nId: the id a firmware record would give the satellite; INVALID_ID takes the list's next id.
-CSatNode* AddSat(CProgDb& db, const std::string& strName, int32_t nSelect = 0, int32_t nId = INVALID_ID)
-{
-    auto p = std::make_unique<CSatNode>(nSelect, INVALID_ID, INVALID_ID);
-    p->GetRecord()->SetName(strName);
-    CSatNode* pSat = p.get();
-    if (nId == INVALID_ID)
-        db.GetSatList().Add(std::move(p));
-    else
-        db.GetSatList().AddWithId(std::move(p), nId);
-    return pSat;
-}
-
-CTpNode* AddTp(CProgDb& db, int32_t nSatId, uint32_t nFre, uint32_t nRate, uint32_t nPolar)
-{
-    auto p = std::make_unique<CTpNode>(INVALID_ID, INVALID_ID);
-    p->GetRecord()->Set(TpField::Frequency, nFre);
-    p->GetRecord()->Set(TpField::SymbolRate, nRate);
-    p->GetRecord()->Set(TpField::Polar, nPolar);
-    p->SetParentId(nSatId);
-    CTpNode* pTp = p.get();
-    db.GetTpList().Add(std::move(p));
-    return pTp;
-}
-
-CProgNode* AddProg(CProgDb& db, int32_t nTpId, const std::string& strName)
-{
-    auto p = std::make_unique<CProgNode>(INVALID_ID, INVALID_ID);
-    p->GetRecord()->SetName(strName);
-    p->SetParentId(nTpId);
-    CProgNode* pProg = p.get();
-    db.GetProgList().Add(std::move(p));
-    return pProg;
-}
-
 std::vector<uint8_t> DbImage(CProgDb& db)
 {
     std::vector<uint8_t> image;
@@ -190,7 +156,7 @@ TEST_F(ExcelExport, SmallDatabaseGivesTheExactWorkbookText)
     s->Set(SatField::LnbType, 2);
     s->Set(SatField::DisEqCMotor, 1);
     s->Set(SatField::TunerSel, 3);
-    AddSat(db, "Sky", 1);
+    AddSat(db, "Sky")->SetSelect(1);
     CTpNode* pTp0 = AddTp(db, 0, 11494, 22000, 1);
     AddTp(db, 0, 12000, 27500, 0);
     CProgNode* pProg = AddProg(db, pTp0->GetId(), "News & <Talk>");
@@ -335,7 +301,7 @@ TEST_F(ExcelExport, SatellitesSharingAnIdEachGetTheirSheet)
     // Ids taken from a firmware image need not be unique; the workbook must still import.
     CProgDb db;
     AddSat(db, "First");
-    AddSat(db, "Second", 0, 0);
+    AddSat(db, "Second", 0);
     AddProg(db, AddTp(db, 0, 11000, 27500, 0)->GetId(), "P");
     ASSERT_TRUE(Save(db));
     CProgDb back;

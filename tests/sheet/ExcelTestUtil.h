@@ -4,6 +4,7 @@
 
 #include "access/MessageSink.h"
 #include "platform/CodePage.h"
+#include "tests/TestUtil.h"
 
 #include <cstdint>
 #include <string>
@@ -23,20 +24,6 @@ public:
         m_messages.push_back({strText, strCaption, nIcon});
     }
     std::vector<Message> m_messages;
-};
-
-// Sets the ANSI code page for one test and puts the previous one back.
-class CCodePageScope
-{
-public:
-    explicit CCodePageScope(uint32_t nCodePage) : m_nOld(CodePage::GetAnsiCodePage())
-    {
-        CodePage::SetAnsiCodePage(nCodePage);
-    }
-    ~CCodePageScope() { CodePage::SetAnsiCodePage(m_nOld); }
-
-private:
-    uint32_t m_nOld;
 };
 
 // Text with '&', '<' and '>' written as references, as in cell text.

@@ -8,19 +8,6 @@
 
 namespace {
 
-class CAnsiScope
-{
-public:
-    explicit CAnsiScope(uint32_t cp) : m_nSaved(CodePage::GetAnsiCodePage())
-    {
-        CodePage::SetAnsiCodePage(cp);
-    }
-    ~CAnsiScope() { CodePage::SetAnsiCodePage(m_nSaved); }
-
-private:
-    uint32_t m_nSaved;
-};
-
 class XmlDocTest : public ::testing::Test
 {
 protected:
@@ -31,7 +18,7 @@ protected:
         ASSERT_TRUE(m_doc.NextElement());
     }
 
-    CAnsiScope m_ansi{1252};
+    CCodePageScope m_ansi{1252};
     CXmlDoc m_doc;
 };
 
@@ -96,7 +83,7 @@ TEST_F(XmlDocTest, DeclaredAndDefaultEncodings)
     EXPECT_EQ("?", m_doc.CurrentAttribute("t"));
     EXPECT_EQ(cyr, m_doc.SaveBytes());
     {
-        CAnsiScope ansi(1251);
+        CCodePageScope ansi(1251);
         EXPECT_EQ("\xC4\xE0", m_doc.CurrentText());
     }
 
@@ -112,7 +99,7 @@ TEST_F(XmlDocTest, DeclaredAndDefaultEncodings)
     EXPECT_EQ(unknown, m_doc.SaveBytes());
     {
         // Also when the ANSI code page has changed since.
-        CAnsiScope ansi(1251);
+        CCodePageScope ansi(1251);
         EXPECT_EQ(unknown, m_doc.SaveBytes());
     }
 }
@@ -294,13 +281,13 @@ TEST_F(XmlDocTest, ReferencesAndText)
               m_doc.CurrentText());
     {
         // A reference the ANSI code page can hold is decoded into it.
-        CAnsiScope ansi(936);
+        CCodePageScope ansi(936);
         EXPECT_NE(std::string::npos, m_doc.CurrentText().find("\xD2\xBB"));
     }
     // Case decides between names that differ only in case.
     Load("<a>&Alpha;&alpha;&ALPHA;&Dagger;&dagger;</a>");
     {
-        CAnsiScope ansi(CodePage::CP_UTF8);
+        CCodePageScope ansi(CodePage::CP_UTF8);
         EXPECT_EQ("\xCE\x91\xCE\xB1\xCE\x91\xE2\x80\xA1\xE2\x80\xA0", m_doc.CurrentText());
     }
     // Elements with children and empty-element tags have no text of their own.

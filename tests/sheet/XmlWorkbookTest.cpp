@@ -12,19 +12,6 @@
 
 namespace {
 
-class CAnsiScope
-{
-public:
-    explicit CAnsiScope(uint32_t cp) : m_nSaved(CodePage::GetAnsiCodePage())
-    {
-        CodePage::SetAnsiCodePage(cp);
-    }
-    ~CAnsiScope() { CodePage::SetAnsiCodePage(m_nSaved); }
-
-private:
-    uint32_t m_nSaved;
-};
-
 // The head of the template up to and including the line that opens the "Satellites" sheet.
 const char* const TEMPLATE_HEAD =
     "<?xml version=\"1.0\"?>\r\n"
@@ -118,7 +105,7 @@ protected:
         return ReadText(m_strOut);
     }
 
-    CAnsiScope m_ansi{1252};
+    CCodePageScope m_ansi{1252};
     CTempDir m_dir;
     CXmlWorkbook m_book;
     std::string m_strOut = m_dir.File("out.xls");
