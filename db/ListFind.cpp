@@ -7,6 +7,18 @@
 
 #include <string_view>
 
+namespace {
+
+// A transponder has no name: Find looks for its frequency and symbol rate ("11747 27500"), the
+// numbers a user knows it by.
+std::string SearchText(const CTpNode& tp)
+{
+    const TpRecord& r = *tp.GetRecord();
+    return std::to_string(r.Get(TpField::Frequency)) + " " + std::to_string(r.Get(TpField::SymbolRate));
+}
+
+} // namespace
+
 void CFindMatcher::Refresh(const CProgDb& db, NodeType nKind)
 {
     const uint32_t nCodePage = CodePage::GetAnsiCodePage();
@@ -19,8 +31,6 @@ void CFindMatcher::Refresh(const CProgDb& db, NodeType nKind)
     m_names.clear();
     m_nameOfId = CIdMap(0);
     m_bValid = true;
-    if (nKind != NODE_SAT && nKind != NODE_PROG)
-        return; // transponders have no name
     const CNodeList& list = db.GetList(nKind);
     m_nameOfId = CIdMap(int64_t(list.GetLastId()) + 1);
     m_names.reserve(static_cast<size_t>(list.GetCount()));
@@ -31,7 +41,10 @@ void CFindMatcher::Refresh(const CProgDb& db, NodeType nKind)
             continue; // a later record with the id: its rows show the first one
         nName = static_cast<int32_t>(m_names.size());
         const size_t nOffset = m_strNames.size();
-        CodePage::AppendFoldedUtf8(decoder.ToUtf8(GetNodeName(*pNode)), m_strNames);
+        if (nKind == NODE_TP)
+            m_strNames += SearchText(*static_cast<const CTpNode*>(pNode));
+        else
+            CodePage::AppendFoldedUtf8(decoder.ToUtf8(GetNodeName(*pNode)), m_strNames);
         m_names.push_back(
             SName{static_cast<uint32_t>(nOffset), static_cast<uint32_t>(m_strNames.size() - nOffset)});
     }

@@ -11,7 +11,8 @@ class CProgDb;
 
 // Find in the list pane, without any widget: the rows whose record's name contains a text, compared
 // without case (CodePage::FoldCase) on the name decoded from the ANSI code page, as the list shows
-// it. Each row is a record id standing for the first record of the kind with that id.
+// it; a transponder, which has no name, is found by its frequency and symbol rate ("11747 27500").
+// Each row is a record id standing for the first record of the kind with that id.
 //
 // The matcher keeps the decoded, folded names of the records of the kind it last looked at, so that
 // a keystroke costs one pass over the rows. It reads them again by itself for another database
@@ -24,7 +25,7 @@ public:
     void Invalidate() { m_bValid = false; }
 
     // Ascending indexes of the rows whose name contains strText (UTF-8). The empty text matches
-    // every row; any other text never matches a transponder or a row whose id names no record.
+    // every row; any other text never matches a row whose id names no record.
     std::vector<int32_t> Match(const CProgDb& db, NodeType nKind, const std::vector<int32_t>& rows,
                                const std::string& strText);
     // The first matching row after row nFrom, or before it with bBackward, going round the end of

@@ -109,7 +109,7 @@ bool CProgListView::SelectMatch(int nFrom, bool bBackward)
     const int nRow = m_pMatcher->FindNext(*pDb, static_cast<NodeType>(GetKind()), m_pModel->GetIds(),
                                           m_strFind.toStdString(), nFrom, bBackward);
     if (nRow < 0) {
-        emit StatusMessage(QStringLiteral("Find: no name contains \"%1\"").arg(m_strFind));
+        emit StatusMessage(QStringLiteral("Find: no row contains \"%1\"").arg(m_strFind));
         return false;
     }
     clearSelection();

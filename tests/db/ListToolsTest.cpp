@@ -181,8 +181,15 @@ TEST(FindMatcher, FindsTheRowsWhoseNameContainsTheTextInAnyCase)
         EXPECT_EQ(matcher.Match(db, NODE_PROG, rows, c.pszText), c.matches);
     }
     CodePage::SetAnsiCodePage(1252);
-    EXPECT_EQ(matcher.Match(db, NODE_TP, {0, 0}, "a"), Rows{});
-    EXPECT_EQ(matcher.Match(db, NODE_TP, {0, 0}, ""), (Rows{0, 1}));
+    // Transponders by their frequency and symbol rate.
+    TpRecord& tp = *static_cast<CTpNode*>(db.GetTpList().GetAtIndex(0))->GetRecord();
+    tp.Set(TpField::Frequency, 11747);
+    tp.Set(TpField::SymbolRate, 27500);
+    matcher.Invalidate();
+    EXPECT_EQ(matcher.Match(db, NODE_TP, {0, 0, 5}, "a"), Rows{});
+    EXPECT_EQ(matcher.Match(db, NODE_TP, {0, 0, 5}, "1174"), (Rows{0, 1}));
+    EXPECT_EQ(matcher.Match(db, NODE_TP, {0, 0, 5}, "47 275"), (Rows{0, 1}));
+    EXPECT_EQ(matcher.Match(db, NODE_TP, {0, 0, 5}, ""), (Rows{0, 1, 2}));
 
     // F3 and Shift+F3 go round the rows; the row they start from comes last.
     struct Next
