@@ -466,6 +466,9 @@ void CMainFrame::OnCheckDb()
         m_pCheckDlg = new CCheckDlg(this);
         connect(m_pCheckDlg, &CCheckDlg::RecordActivated, this, &CMainFrame::SelectRecord);
         connect(m_pCheckDlg, &CCheckDlg::FixRequested, this, &CMainFrame::OnCheckFix);
+        // A fix is undone where it was made: the dialog's window takes the keys of Undo and Redo.
+        m_pCheckDlg->addAction(findChild<QAction*>(QStringLiteral("actionUndo")));
+        m_pCheckDlg->addAction(findChild<QAction*>(QStringLiteral("actionRedo")));
     }
     m_pCheckDlg->show();
     RefreshCheck();

@@ -314,7 +314,9 @@ private slots:
         QCOMPARE(Rows(), QStringList({"beta", "Alpha"}));
         QCOMPARE(pDlg->GetSummary(), QStringLiteral("No problems found"));
         QVERIFY(!pDlg->GetFixButton()->isEnabled());
-        Trigger("actionUndo");
+        pDlg->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(pDlg));
+        QTest::keyClick(pDlg->GetList(), Qt::Key_Z, Qt::ControlModifier); // Undo from the dialog
         QCOMPARE(m_pFrame->GetDb()->GetProgList().GetCount(), 7);
         QCOMPARE(pDlg->GetSummary(), QStringLiteral("1 problem found, 1 can be fixed"));
         Trigger("actionRedo");
