@@ -297,6 +297,8 @@ private:
     // Makes nRow (-1: none) the keyboard's current row without changing the selection.
     void SetCurrentRow(int nRow);
     void ResetPress();
+    // Ends the drag state (image, auto scroll, mouse tracking) without dropping.
+    void StopDragging();
     // Makes the row under pt, clamped into the rows' area, the drop target; over no row the last
     // target stays.
     void UpdateDropTarget(const QPoint& pt);

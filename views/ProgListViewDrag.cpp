@@ -113,15 +113,20 @@ void CProgListView::OnAutoScroll()
     UpdateDropTarget(m_ptDrag);
 }
 
-void CProgListView::EndDrag()
+void CProgListView::StopDragging()
 {
-    if (!m_bDragging)
-        return;
     m_pAutoScroll->stop();
     m_bDragging = false;
     m_pDragImage.reset();
     viewport()->unsetCursor();
     viewport()->setMouseTracking(m_bHadMouseTracking);
+}
+
+void CProgListView::EndDrag()
+{
+    if (!m_bDragging)
+        return;
+    StopDragging();
     DropItems();
     // Whatever the drop did, no row stays marked as a target.
     m_pModel->SetDropHilite(-1);
@@ -131,11 +136,7 @@ void CProgListView::CancelDrag()
 {
     if (!m_bDragging)
         return;
-    m_pAutoScroll->stop();
-    m_bDragging = false;
-    m_pDragImage.reset();
-    viewport()->unsetCursor();
-    viewport()->setMouseTracking(m_bHadMouseTracking);
+    StopDragging();
     m_pModel->SetDropHilite(-1);
     m_nDropIndex = -1;
     ResetPress();

@@ -12,7 +12,7 @@
 
 namespace {
 
-struct SatSpec
+struct SatShape
 {
     std::string strName;
     uint32_t nLnb1 = 0;
@@ -20,7 +20,7 @@ struct SatSpec
     int32_t nId = INVALID_ID; // INVALID_ID: the next id of the list
 };
 
-struct TpSpec
+struct TpShape
 {
     int32_t nSat;
     uint32_t nFreq;
@@ -30,21 +30,21 @@ struct TpSpec
     uint32_t nFlag = 0;
 };
 
-struct ProgSpec
+struct ProgShape
 {
     int32_t nTp;
     uint32_t nService;
     std::string strName = "P";
 };
 
-struct DbSpec
+struct DbShape
 {
-    std::vector<SatSpec> sats;
-    std::vector<TpSpec> tps;
-    std::vector<ProgSpec> progs;
+    std::vector<SatShape> sats;
+    std::vector<TpShape> tps;
+    std::vector<ProgShape> progs;
 };
 
-void Build(const DbSpec& spec, CProgDb& db)
+void Build(const DbShape& shape, CProgDb& db)
 {
     auto add = [](CNodeList& list, std::unique_ptr<CNode> pNode, int32_t nId) {
         if (nId == INVALID_ID)
@@ -52,14 +52,14 @@ void Build(const DbSpec& spec, CProgDb& db)
         else
             list.AddWithId(std::move(pNode), nId);
     };
-    for (const SatSpec& s : spec.sats) {
+    for (const SatShape& s : shape.sats) {
         auto p = std::make_unique<CSatNode>();
         p->GetRecord()->SetName(s.strName);
         p->GetRecord()->Set(SatField::LocalFre1, s.nLnb1);
         p->GetRecord()->Set(SatField::LocalFre2, s.nLnb2);
         add(db.GetSatList(), std::move(p), s.nId);
     }
-    for (const TpSpec& t : spec.tps) {
+    for (const TpShape& t : shape.tps) {
         auto p = std::make_unique<CTpNode>(INVALID_ID, t.nSat);
         TpRecord* r = p->GetRecord();
         r->Set(TpField::Frequency, t.nFreq);
@@ -68,7 +68,7 @@ void Build(const DbSpec& spec, CProgDb& db)
         r->Set(TpField::Flag, t.nFlag);
         add(db.GetTpList(), std::move(p), t.nId);
     }
-    for (const ProgSpec& g : spec.progs) {
+    for (const ProgShape& g : shape.progs) {
         auto p = std::make_unique<CProgNode>(INVALID_ID, g.nTp);
         p->GetRecord()->SetName(g.strName);
         p->GetRecord()->Set(ProgField::ServiceId, g.nService);
@@ -150,7 +150,7 @@ TEST(Check, FindingsAndFixesByKind)
     struct Case
     {
         const char* pszWhat;
-        DbSpec spec;
+        DbShape shape;
         std::vector<std::string> lines;
         // After FixDb: ids of the transponders and programs left, and the programs' parents.
         std::vector<int32_t> tpsLeft;
@@ -235,7 +235,7 @@ TEST(Check, FindingsAndFixesByKind)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pszWhat);
         CProgDb db;
-        Build(c.spec, db);
+        Build(c.shape, db);
         const std::vector<CCheckFinding> findings = CheckDb(db);
         EXPECT_EQ(Lines(findings), c.lines);
         for (const CCheckFinding& f : findings) {
@@ -245,7 +245,7 @@ TEST(Check, FindingsAndFixesByKind)
         const CDbFix fix = FixDb(db);
         EXPECT_EQ(fix.nFixed, std::count_if(findings.begin(), findings.end(),
                                             [](const CCheckFinding& f) { return f.bFixable; }));
-        EXPECT_EQ(Ids(db.GetSatList()).size(), c.spec.sats.size());
+        EXPECT_EQ(Ids(db.GetSatList()).size(), c.shape.sats.size());
         EXPECT_EQ(Ids(db.GetTpList()), c.tpsLeft);
         EXPECT_EQ(Ids(db.GetProgList()), c.progsLeft);
         EXPECT_EQ(Parents(db.GetProgList()), c.progParents);
@@ -256,7 +256,7 @@ TEST(Check, FindingsAndFixesByKind)
 // (for transponder records, in the order the file would hold them: grouped by satellite).
 TEST(Check, RecordsPastTheDbFileLinksAreNamedOnce)
 {
-    DbSpec many;
+    DbShape many;
     for (int i = 0; i < 8193; ++i)
         many.sats.push_back({"S"});
     CProgDb db;
@@ -268,7 +268,7 @@ TEST(Check, RecordsPastTheDbFileLinksAreNamedOnce)
 
     // Satellite 0's transponders are written first (list positions 100 on), then satellite 1's
     // (positions 0 to 99): the 8192nd record is the 99th of satellite 1.
-    DbSpec tps;
+    DbShape tps;
     tps.sats = {{"A"}, {"B"}};
     for (int i = 0; i < 8193; ++i)
         tps.tps.push_back({i < 100 ? 1 : 0, uint32_t(i), 0, 1});
@@ -280,7 +280,7 @@ TEST(Check, RecordsPastTheDbFileLinksAreNamedOnce)
                                  "addresses at most 8191, its save refuses"});
 
     tps.tps.resize(8192);
-    for (TpSpec& t : tps.tps)
+    for (TpShape& t : tps.tps)
         t.nSat = 0;
     CProgDb db3;
     Build(tps, db3);
@@ -304,17 +304,17 @@ TEST(Check, AfterTheFixNothingFixableIsLeftAndTheRestIsUntouched)
     auto pick = [&rng](int nLo, int nHi) { return std::uniform_int_distribution<int>(nLo, nHi)(rng); };
     for (int nCase = 0; nCase < 500; ++nCase) {
         SCOPED_TRACE("case " + std::to_string(nCase));
-        DbSpec spec;
+        DbShape shape;
         for (int i = pick(0, 5); i > 0; --i)
-            spec.sats.push_back(
+            shape.sats.push_back(
                 {pick(0, 5) ? "S" : "", uint32_t(pick(0, 11)), 0, pick(0, 3) ? INVALID_ID : pick(0, 4)});
         for (int i = pick(0, 14); i > 0; --i)
-            spec.tps.push_back({pick(-1, 6), uint32_t(pick(1, 3)), uint32_t(pick(0, 1)), 1,
-                                pick(0, 3) ? INVALID_ID : pick(0, 10), uint32_t(pick(0, 1))});
+            shape.tps.push_back({pick(-1, 6), uint32_t(pick(1, 3)), uint32_t(pick(0, 1)), 1,
+                                 pick(0, 3) ? INVALID_ID : pick(0, 10), uint32_t(pick(0, 1))});
         for (int i = pick(0, 30); i > 0; --i)
-            spec.progs.push_back({pick(-1, 14), uint32_t(pick(0, 4)), pick(0, 6) ? "P" : ""});
+            shape.progs.push_back({pick(-1, 14), uint32_t(pick(0, 4)), pick(0, 6) ? "P" : ""});
         CProgDb db;
-        Build(spec, db);
+        Build(shape, db);
         const std::vector<Rec> before[3] = {Records(db.GetSatList()), Records(db.GetTpList()),
                                             Records(db.GetProgList())};
         const int32_t nLastIds[3] = {db.GetSatList().GetLastId(), db.GetTpList().GetLastId(),
