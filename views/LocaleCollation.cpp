@@ -15,6 +15,8 @@ QLocale CollationLocale(const QLocale& locale)
 CLocaleCollation::CLocaleCollation(const QLocale& locale) : m_collator(CollationLocale(locale))
 {
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);
+    // Channel lists number their channels: "Sport 2" before "Sport 10".
+    m_collator.setNumericMode(true);
 }
 
 void CLocaleCollation::Prepare(const std::vector<std::string>& names)

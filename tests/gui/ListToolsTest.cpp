@@ -8,6 +8,7 @@
 #include "app/EditActions.h"
 #include "db/Columns.h"
 #include "views/FilterDlg.h"
+#include "views/LocaleCollation.h"
 #include "views/ProgBrowseView.h"
 #include "views/ProgListModel.h"
 
@@ -235,6 +236,31 @@ private slots:
         QVERIFY(List()->SetCellText(0, NAME, QStringLiteral("Hammer"))); // was "Alpha"
         List()->SetFindText(QStringLiteral("mm"));
         QCOMPARE(Rows(), QStringList({"Gamma", "Hammer"}));
+    }
+
+    // Names in the order a reader expects: without case and accents first, numbers by their value,
+    // so "Channel 2" comes before "Channel 10".
+    void NamesSortWithoutCaseAndWithNumbersByValue()
+    {
+        const std::vector<std::string> names = {"Channel 10",
+                                                "channel 2",
+                                                "\xC3\x89"
+                                                "clair",
+                                                "eclair b",
+                                                "Channel 1",
+                                                "zulu",
+                                                "Alpha"};
+        const std::vector<size_t> expected = {6, 4, 1, 0, 2, 3, 5};
+        for (const QLocale& locale : {QLocale(QLocale::C), QLocale(QLocale::German, QLocale::Germany)}) {
+            CLocaleCollation collation(locale);
+            collation.Prepare(names);
+            std::vector<size_t> order(names.size());
+            for (size_t i = 0; i < order.size(); ++i)
+                order[i] = i;
+            std::stable_sort(order.begin(), order.end(),
+                             [&](size_t a, size_t b) { return collation.Compare(a, b) < 0; });
+            QCOMPARE(order, expected);
+        }
     }
 
     void KeyboardMovesAreUndoableAndTheTreeFollows()
