@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+class CInsertCommand;
 class CProgDb;
 
 // "Order Like Reference" as one step of the history: puts the lists of a database into the order of
@@ -46,6 +47,6 @@ private:
     bool m_bResolved = false;
     std::unique_ptr<CEditCommand> m_pValues;   // names and flags, at the positions before the move
     std::unique_ptr<CEditCommand> m_pOrder[3]; // the moves, by kind
-    std::unique_ptr<CEditCommand> m_pInsert;   // the added records (a CInsertCommand)
+    std::unique_ptr<CInsertCommand> m_pInsert; // the added records
     std::vector<int32_t> m_noIds;
 };

@@ -52,6 +52,9 @@ private:
     CReorderCommand(NodeType nKind, int32_t nParentId);
     // Finds the records of m_ids and puts them in order; false when that changes nothing.
     bool FirstApply(CNodeList& list);
+    // Puts the records in the order of positions m_ids; false when that is no permutation of the
+    // list's positions or changes nothing.
+    bool FirstApplyByPositions(CNodeList& list);
 
     NodeType m_nKind;
     int32_t m_nParentId;
