@@ -1,5 +1,6 @@
 #include "app/FileCommands.h"
 
+#include "access/Access.h"
 #include "access/AccessDftDb.h"
 #include "access/AccessDummy.h"
 #include "access/LastError.h"

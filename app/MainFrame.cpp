@@ -7,10 +7,12 @@
 #include "app/FileCommands.h"
 #include "app/FindBar.h"
 #include "app/Prompt.h"
+#include "app/RecentFiles.h"
+#include "app/ReferenceCommands.h"
 #include "db/ProgDb.h"
-#include "db/RecordPlace.h"
 #include "views/ProgBrowseView.h"
 #include "views/ProgListView.h"
+#include "views/ShowRecord.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -21,7 +23,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
-#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
@@ -74,6 +75,12 @@ CMainFrame::CMainFrame(IPrompt& prompt, QWidget* pParent)
     connect(m_pFindBar, &CFindBar::StatusChanged, this, &CMainFrame::UpdateFilterStatus);
     m_pCheck = new CCheckCommand(*this, m_doc, *m_pListView);
     connect(m_pCheck, &CCheckCommand::RecordRequested, this, &CMainFrame::SelectRecord);
+    m_pRefs =
+        new CReferenceCommands(*this, *m_pSplitter, m_doc, *m_pTreeView, *m_pListView, *m_pFiles, m_prompt);
+    connect(
+        m_pRefs, &CReferenceCommands::StatusMessage, this,
+        [this](const QString& strText, int nTimeoutMs) { statusBar()->showMessage(strText, nTimeoutMs); });
+    connect(m_pRefs, &CReferenceCommands::CompareStatusChanged, this, &CMainFrame::UpdateFilterStatus);
     CreateActions();
     m_pClipboard = new CClipboardManager(this);
     m_pEditActions = new CEditActions(this, m_pTreeView, m_pListView, m_pClipboard);
@@ -100,6 +107,8 @@ CMainFrame::~CMainFrame()
     m_doc.GetHistory().SetChangedCallback(nullptr);
     delete m_pEditActions;
     m_pEditActions = nullptr;
+    delete m_pRefs; // with the reference document and the marks the panes show
+    m_pRefs = nullptr;
     // The panes outlive the document (members go before child widgets): they let go of it first, so
     // that an open cell editor closes without writing into a freed database when the window loses
     // the focus.
@@ -190,11 +199,17 @@ void CMainFrame::CreateMenus()
 {
     QMenu* pFile = menuBar()->addMenu(QStringLiteral("&File"));
     pFile->setObjectName("menuFile");
-    m_pFiles->FillMenu(pFile, findChild<QAction*>(QStringLiteral("actionFilter")));
+    QAction* pFilter = findChild<QAction*>(QStringLiteral("actionFilter"));
+    m_pFiles->FillMenu(pFile, pFilter);
+    QAction* pRecent = m_pFiles->GetRecentFiles()->GetMenu()->menuAction();
+    pFile->insertAction(pRecent, m_pRefs->GetOpenAction());
+    pFile->insertAction(pRecent, m_pRefs->GetCloseAction());
 
     QMenu* pEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
     pEdit->setObjectName("menuEdit");
     m_pEditActions->FillMenu(pEdit);
+    pEdit->addSeparator();
+    pEdit->addAction(m_pRefs->GetTakeOverAction());
     pEdit->addSeparator();
     pEdit->addAction(m_pFindBar->GetFindAction());
     pEdit->addAction(m_pFindBar->GetFindNextAction());
@@ -220,6 +235,9 @@ void CMainFrame::CreateMenus()
     QMenu* pTools = menuBar()->addMenu(QStringLiteral("&Tools"));
     pTools->setObjectName("menuTools");
     pTools->addAction(m_pCheck->GetAction());
+    pTools->addSeparator();
+    pTools->addAction(m_pRefs->GetCompareAction());
+    pTools->addAction(m_pRefs->GetOrderLikeAction());
 
     QMenu* pHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     pHelp->setObjectName("menuHelp");
@@ -294,6 +312,8 @@ void CMainFrame::OnHistoryChanged()
     // Every change of the database, and a load (it gives the history a new database).
     m_pListView->InvalidateFind();
     m_pCheck->Refresh();
+    if (m_pRefs)
+        m_pRefs->OnEditedChanged();
     if (m_pEditActions)
         m_pEditActions->UpdateActions();
     const bool bModified = IsModified();
@@ -317,7 +337,9 @@ void CMainFrame::UpdateTitle()
 void CMainFrame::UpdateFilterStatus()
 {
     QStringList parts;
-    for (const QString& strPart : {m_pListView->GetFilterStatus(), m_pListView->GetFindStatus()})
+    for (const QString& strPart :
+         {m_pListView->GetFilterStatus(), m_pListView->GetFindStatus(),
+          m_pRefs ? m_pRefs->GetCompareStatus() : QString()})
         if (!strPart.isEmpty())
             parts << strPart;
     m_pMessagePane->setText(parts.isEmpty() ? QStringLiteral("Ready") : parts.join(QStringLiteral("; ")));
@@ -326,39 +348,11 @@ void CMainFrame::UpdateFilterStatus()
 void CMainFrame::SelectRecord(int32_t nKind, int32_t nIndex, int32_t nId)
 {
     m_pListView->CommitEditing();
-    CRecordPlace place;
-    if (!m_doc.GetDb() ||
-        !FindRecordPlace(*m_doc.GetDb(), static_cast<NodeType>(nKind), nIndex, nId, place)) {
+    if (!m_doc.GetDb() || !ShowRecordInPanes(*m_pTreeView, *m_pListView, *m_doc.GetDb(),
+                                             static_cast<NodeType>(nKind), nIndex, nId, false)) {
         statusBar()->showMessage(QStringLiteral("The record is no longer in the database"), 10000);
         return;
     }
-    // Selecting the node lists its records, also when it is the current node already. A record no
-    // node lists (a transponder without its satellite) is listed without one.
-    if (!place.bTreeNode || !m_pTreeView->SelectNode(place.nListKind, place.nParentId)) {
-        {
-            const QSignalBlocker blocker(m_pTreeView);
-            m_pTreeView->setCurrentIndex(QModelIndex());
-        }
-        m_pListView->ShowRecords(place.nListKind, place.nParentId);
-    }
-    if (m_pListView->IsFindNarrowing())
-        m_pListView->ClearFind();
-    // The rows are the listing in database order now; the row is the record's, or the first with
-    // its id when the row shows another id.
-    int nRow = place.nRow;
-    if (nRow < 0 || nRow >= m_pListView->GetRowCount() || m_pListView->GetRowId(nRow) != place.nRowId) {
-        nRow = -1;
-        for (int r = 0; r < m_pListView->GetRowCount() && nRow < 0; ++r)
-            if (m_pListView->GetRowId(r) == place.nRowId)
-                nRow = r;
-    }
-    if (nRow < 0)
-        return;
-    m_pListView->clearSelection();
-    m_pListView->SelectRow(nRow);
-    const QModelIndex index = m_pListView->model()->index(nRow, 0);
-    m_pListView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
-    m_pListView->scrollTo(index, QAbstractItemView::PositionAtCenter);
     m_pListView->setFocus(Qt::OtherFocusReason);
 }
 

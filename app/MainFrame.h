@@ -22,6 +22,7 @@ class CProgBrowseView;
 class CProgDb;
 class CProgListView;
 class CRecentFiles;
+class CReferenceCommands;
 class IPrompt;
 class QLabel;
 class QLineEdit;
@@ -31,10 +32,11 @@ struct RecentFile;
 // The editor's only top-level window. It holds the edited document (database, file, edit history),
 // shows it in the tree pane (left, 160 pixels) and the list pane (right), and gives each menu's
 // commands to the class that carries them out: the File menu to CFileCommands, the Edit commands to
-// CEditActions, Find to CFindBar, Tools > Check Database to CCheckCommand, the code pages to
-// CEncodingMenu; the clipboard is reached only through CClipboardManager. Every question and message
-// goes through the injected prompt. The frame keeps the title (the document's name and the mark of
-// unsaved changes), the status bar and the window's layout between runs (QSettings).
+// CEditActions, Find to CFindBar, Tools > Check Database to CCheckCommand, the reference list (open,
+// compare, take over, order like it) to CReferenceCommands, the code pages to CEncodingMenu; the clipboard is
+// reached only through CClipboardManager. Every question and message goes through the injected prompt. The
+// frame keeps the title (the document's name and the mark of unsaved changes), the status bar and the
+// window's layout between runs (QSettings).
 class CMainFrame : public QMainWindow
 {
     Q_OBJECT
@@ -74,6 +76,7 @@ public:
     CProgListView* GetListView() const { return m_pListView; }
     QSplitter* GetSplitter() const { return m_pSplitter; }
     CFileCommands* GetFileCommands() const { return m_pFiles; }
+    CReferenceCommands* GetReferenceCommands() const { return m_pRefs; }
     CEncodingMenu* GetEncodingMenu() const { return m_pEncodingMenu; }
     CEditActions* GetEditActions() const { return m_pEditActions; }
     CClipboardManager* GetClipboard() const { return m_pClipboard; }
@@ -125,6 +128,7 @@ private:
     CFileCommands* m_pFiles = nullptr;
     CFindBar* m_pFindBar = nullptr;
     CCheckCommand* m_pCheck = nullptr;
+    CReferenceCommands* m_pRefs = nullptr;
     CEncodingMenu* m_pEncodingMenu = nullptr;
     QString m_strCurDir;
     CClipboardManager* m_pClipboard = nullptr;

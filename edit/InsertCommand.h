@@ -61,6 +61,11 @@ public:
     bool Apply(CProgDb& db) override;
     void Revert(CProgDb& db) override;
     unsigned GetTouched() const override { return m_nTouched; }
+    const std::vector<int32_t>* GetAddedIds(NodeType& nKind) const override
+    {
+        nKind = m_nKind;
+        return &m_newIds[m_nKind];
+    }
 
     // The kind of the records the command inserts (what is under them aside).
     NodeType GetKind() const { return m_nKind; }

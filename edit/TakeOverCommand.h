@@ -42,6 +42,11 @@ public:
     bool Apply(CProgDb& db) override;
     void Revert(CProgDb& db) override;
     unsigned GetTouched() const override;
+    const std::vector<int32_t>* GetAddedIds(NodeType& nKind) const override
+    {
+        nKind = m_nKind;
+        return &GetNewIds(m_nKind);
+    }
 
     NodeType GetKind() const { return m_nKind; }
     // Records of a kind that the database already had, among the chosen ones and those under them;

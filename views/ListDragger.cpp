@@ -27,7 +27,8 @@ void CListDragger::BeginDrag(int nRow, const QPoint& ptStart)
     CProgListModel* pModel = m_view.GetModel();
     if (nRow < 0 || nRow >= m_view.GetRowCount() || pModel->columnCount() == 0)
         return;
-    if (m_view.IsSorted()) {
+    // Rows dragged out of a read-only pane go to another list, whatever order this one shows.
+    if (m_view.IsSorted() && !m_view.IsReadOnly()) {
         emit m_view.StatusMessage(CProgListView::SortedViewMessage());
         return;
     }
@@ -54,6 +55,7 @@ void CListDragger::BeginDrag(int nRow, const QPoint& ptStart)
 
     m_bDragging = true;
     m_nDropIndex = -1;
+    m_ptDrag = ptStart;
     pModel->SetDropHilite(-1);
     // Moves without the button must reach the view too, to notice a release it never got.
     m_bHadMouseTracking = pViewport->hasMouseTracking();
@@ -69,6 +71,8 @@ void CListDragger::DragMove(const QPoint& pt)
     if (m_pDragImage)
         m_pDragImage->move(pViewport->mapToGlobal(pt) +
                            QPoint(CProgListView::DRAG_IMAGE_DX, CProgListView::DRAG_IMAGE_DY));
+    if (m_view.IsReadOnly())
+        return; // the rows go to another list: none of these is a target
     if (AutoScrollDirection(pt) != 0) {
         if (!m_pAutoScroll->isActive())
             m_pAutoScroll->start();
@@ -137,7 +141,10 @@ void CListDragger::EndDrag()
     if (!m_bDragging)
         return;
     StopDragging();
-    m_view.DropRows(m_nDragIndex, m_nDropIndex);
+    if (m_view.IsReadOnly())
+        emit m_view.RowsDropped(m_view.viewport()->mapToGlobal(m_ptDrag));
+    else
+        m_view.DropRows(m_nDragIndex, m_nDropIndex);
     // Whatever the drop did, no row stays marked as a target.
     m_view.GetModel()->SetDropHilite(-1);
 }

@@ -4,6 +4,7 @@
 #include "db/ListFind.h"
 #include "db/ListSort.h"
 #include "db/ProgDb.h"
+#include "edit/Document.h"
 #include "edit/EditHistory.h"
 #include "views/CellDelegate.h"
 #include "views/ListDragger.h"
@@ -19,6 +20,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScrollBar>
+#include <QStringList>
 #include <QToolTip>
 
 #include <algorithm>
@@ -83,6 +85,21 @@ CProgListView::~CProgListView()
     m_pFinder.reset();
     m_pSorter.reset();
     m_pDragger.reset();
+}
+
+void CProgListView::ShowDocument(CDocument* pDoc)
+{
+    // Without a document the pane goes back to a history of its own, so that it never keeps the
+    // history of a document that may go.
+    SetEditHistory(pDoc ? &pDoc->GetHistory() : nullptr);
+    ShowDb(pDoc ? pDoc->GetDb() : nullptr);
+}
+
+void CProgListView::SetReadOnly(bool bReadOnly)
+{
+    m_bReadOnly = bReadOnly;
+    setEditTriggers(bReadOnly ? QAbstractItemView::NoEditTriggers
+                              : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
 }
 
 void CProgListView::ShowDb(CProgDb* pDb)
@@ -327,7 +344,7 @@ void CProgListView::keyPressEvent(QKeyEvent* pEvent)
             }
         }
     }
-    if (pEvent->key() == Qt::Key_Delete && bPlain)
+    if (pEvent->key() == Qt::Key_Delete && bPlain && !m_bReadOnly)
         DeleteSelected();
     QTableView::keyPressEvent(pEvent);
 }
@@ -343,8 +360,15 @@ bool CProgListView::viewportEvent(QEvent* pEvent)
         QStyleOptionViewItem option;
         initViewItemOption(&option);
         option.rect = rcCell;
-        if (itemDelegateForIndex(index)->sizeHint(option, index).width() > rcCell.width()) {
-            QToolTip::showText(pHelp->globalPos(), m_pModel->data(index).toString(), viewport(), rcCell);
+        // The whole text of a cell too narrow for it, and what a comparison marked there.
+        QStringList lines;
+        if (itemDelegateForIndex(index)->sizeHint(option, index).width() > rcCell.width())
+            lines << m_pModel->data(index).toString();
+        const QString strMark = m_pModel->MarkToolTip(index.row(), index.column());
+        if (!strMark.isEmpty())
+            lines << strMark;
+        if (!lines.isEmpty()) {
+            QToolTip::showText(pHelp->globalPos(), lines.join(QLatin1Char('\n')), viewport(), rcCell);
             return true;
         }
     }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+class CDocument;
 class CEditCommand;
 class CEditHistory;
 class CFilterDlg;
@@ -69,6 +70,12 @@ public:
 
     // After a load: remembers the database (not owned) and empties the list, columns included.
     void ShowDb(CProgDb* pDb);
+    // The same for a document's database, whose history the pane then runs its commands through.
+    void ShowDocument(CDocument* pDoc);
+    // A read-only pane (the reference list) runs no command: nothing can be edited, deleted or moved
+    // in it, and rows dragged out of it are dropped elsewhere (RowsDropped) instead of in it.
+    void SetReadOnly(bool bReadOnly);
+    bool IsReadOnly() const { return m_bReadOnly; }
     // Lists the records of nKind (NodeType) under nParentId; INVALID_ID lists all of that kind.
     // Satellites are always listed in full. A filter and the sort end here; the Find text stays and
     // narrows the new rows.
@@ -221,6 +228,8 @@ public:
     // The keyboard's current row, -1 when there is none.
     int GetCurrentRow() const;
     void SelectRow(int nRow);
+    // Selects the rows of these records and no others; the first becomes current and is scrolled to.
+    void SelectRecords(const std::vector<int32_t>& ids);
     CProgListModel* GetModel() const { return m_pModel; }
     // What the pane lists: kind, parent, filter, sort and Find.
     const CListing& GetListing() const { return m_listing; }
@@ -248,6 +257,9 @@ signals:
     void SortChanged();
     // The Find text, its armed state or the number of its matches changed: see GetFindStatus.
     void FindChanged();
+    // Rows of a read-only pane were dragged and let go at ptGlobal (screen coordinates); the selected
+    // rows are the ones dragged.
+    void RowsDropped(const QPoint& ptGlobal);
 
 protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
@@ -313,6 +325,7 @@ private:
     std::unique_ptr<CListFinder> m_pFinder;
     QList<int> m_columnWidths[3]; // by column set: satellites, transponders, programs
     QAction* m_pFilterAction = nullptr;
+    bool m_bReadOnly = false;
     IMessageSink* m_pSink = nullptr;
     std::function<int(CFilterDlg&)> m_fnRunFilterDlg;
 };

@@ -3,7 +3,6 @@
 #include "db/Columns.h"
 #include "db/ProgDb.h"
 #include "edit/EditHistory.h"
-#include "edit/InsertCommand.h"
 #include "edit/SetValues.h"
 #include "views/ProgListModel.h"
 #include "views/ViewCommand.h"
@@ -21,10 +20,11 @@ void CProgListView::SetEditHistory(CEditHistory* pHistory)
     if (pHistory) {
         m_pHistory = pHistory;
         m_pOwnHistory.reset();
-    } else if (!m_pOwnHistory) {
-        m_pOwnHistory = std::make_unique<CEditHistory>(m_pModel->GetDb());
-        m_pHistory = m_pOwnHistory.get();
+        return;
     }
+    if (!m_pOwnHistory)
+        m_pOwnHistory = std::make_unique<CEditHistory>(m_pModel->GetDb());
+    m_pHistory = m_pOwnHistory.get();
 }
 
 std::vector<int32_t> CProgListView::GetSelectedIds() const
@@ -43,7 +43,7 @@ int CProgListView::GetCurrentRow() const
 CViewCommand* CProgListView::PushCommand(std::unique_ptr<CEditCommand> pCommand)
 {
     CProgDb* pDb = m_pModel->GetDb();
-    if (!pCommand || !pDb || m_pHistory->GetDb() != pDb)
+    if (!pCommand || !pDb || m_pHistory->GetDb() != pDb || m_bReadOnly)
         return nullptr;
     m_listing.InvalidateFind(); // the names Find keeps may change
     CViewCommand::Selection before{GetKind(), CIdRuns(GetSelectedIds())};
@@ -58,9 +58,11 @@ CEditCommand* CProgListView::RunCommand(std::unique_ptr<CEditCommand> pCommand)
         return nullptr;
     const unsigned nTouched = pView->GetTouched();
     bool bRowsChanged;
-    if (const auto* pInsert = dynamic_cast<const CInsertCommand*>(pView->GetCommand())) {
-        const CIdRuns newIds(pInsert->GetNewIds());
-        bRowsChanged = Refresh(nTouched, pInsert->GetKind(), &newIds);
+    NodeType nAddedKind = NODE_PROG;
+    const std::vector<int32_t>* pAdded = pView->GetCommand()->GetAddedIds(nAddedKind);
+    if (pAdded && !pAdded->empty()) {
+        const CIdRuns newIds(*pAdded);
+        bRowsChanged = Refresh(nTouched, nAddedKind, &newIds);
     } else {
         bRowsChanged = Refresh(nTouched, GetKind(), nullptr);
     }
@@ -132,6 +134,11 @@ bool CProgListView::Refresh(unsigned nTouched, int32_t nSelectKind, const CIdRun
     return true;
 }
 
+void CProgListView::SelectRecords(const std::vector<int32_t>& ids)
+{
+    SelectIds(CIdRuns(ids));
+}
+
 void CProgListView::SelectIds(const CIdRuns& ids)
 {
     const std::vector<int32_t>& rows = m_pModel->GetIds();
@@ -166,7 +173,7 @@ void CProgListView::AnnounceChange(unsigned nTouched, bool bRowsChanged)
 
 bool CProgListView::IsCellEditable(int nRow, int nColumn) const
 {
-    return m_pModel->IsEditable(nRow, nColumn);
+    return !m_bReadOnly && m_pModel->IsEditable(nRow, nColumn);
 }
 
 void CProgListView::EditCell(int nRow, int nColumn)
