@@ -26,6 +26,9 @@
 #include <QSplitter>
 #include <QStringList>
 
+#include <algorithm>
+#include <unordered_set>
+
 namespace {
 
 constexpr int STATUS_TIMEOUT_MS = 10000;
@@ -339,15 +342,26 @@ bool CReferenceCommands::TakeOver(int nBeforeRow)
                            STATUS_TIMEOUT_MS);
         return false;
     }
-    // The list shows the records taken over, selected: where it lists them already, or else where
-    // all of their kind are listed (a transponder's under its satellite).
+    // The list shows the records taken over, selected: where it lists them all already, or else where
+    // all of their kind are listed (transponders of one satellite under it).
     const std::vector<int32_t>& newIds = pTaken->GetNewIds(nKind);
     if (!newIds.empty()) {
-        bool bShown = false;
-        for (int r = 0; r < m_list.GetRowCount() && !bShown; ++r)
-            bShown = m_list.GetRowId(r) == newIds.front();
-        if (!bShown) {
-            ShowRecordInPanes(m_tree, m_list, *m_doc.GetDb(), nKind, -1, newIds.front(), false);
+        const std::vector<int32_t>& rows = m_list.GetModel()->GetIds();
+        const std::unordered_set<int32_t> shown(rows.begin(), rows.end());
+        const bool bAllShown =
+            m_list.GetKind() == nKind && m_list.GetModel()->GetColumns() != CProgListModel::COLUMNS_NONE &&
+            std::all_of(newIds.begin(), newIds.end(), [&shown](int32_t n) { return shown.count(n) != 0; });
+        if (!bAllShown) {
+            int32_t nParent = INVALID_ID;
+            if (nKind == NODE_TP) {
+                const CNodeList& tps = m_doc.GetDb()->GetTpList();
+                nParent = tps.Find(newIds.front())->GetParentId();
+                for (int32_t nId : newIds)
+                    if (tps.Find(nId)->GetParentId() != nParent)
+                        nParent = INVALID_ID;
+            }
+            if (!m_tree.SelectNode(nKind, nParent))
+                m_list.ShowRecords(nKind, nParent);
             m_list.SelectRecords(newIds);
         }
     }
