@@ -12,6 +12,7 @@
 #include "db/ProgDb.h"
 #include "views/ProgBrowseView.h"
 #include "views/ProgListView.h"
+#include "views/ReferencePane.h"
 #include "views/ShowRecord.h"
 
 #include <QAction>
@@ -182,10 +183,10 @@ void CMainFrame::CreateActions()
 
     QAction* pNext = AddAction("actionNextPane", QStringLiteral("Next Pane"));
     pNext->setShortcut(QKeySequence(Qt::Key_F6));
-    connect(pNext, &QAction::triggered, this, &CMainFrame::FocusOtherPane);
+    connect(pNext, &QAction::triggered, this, [this] { FocusPane(1); });
     QAction* pPrev = AddAction("actionPrevPane", QStringLiteral("Previous Pane"));
     pPrev->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
-    connect(pPrev, &QAction::triggered, this, &CMainFrame::FocusOtherPane);
+    connect(pPrev, &QAction::triggered, this, [this] { FocusPane(-1); });
 
     QAction* pAbout = AddAction("actionAbout", QStringLiteral("&About Pelmora..."));
     pAbout->setIcon(QIcon(QStringLiteral(":/icons/about.png")));
@@ -291,14 +292,20 @@ void CMainFrame::CreateStatusBar()
     connect(pToggle, &QAction::toggled, pBar, &QWidget::setVisible);
 }
 
-void CMainFrame::FocusOtherPane()
+void CMainFrame::FocusPane(int nStep)
 {
-    // With two panes the next and the previous pane are the same: the one without the focus.
+    // The panes in their order on the screen: the tree and the list, then the reference's.
+    QList<QWidget*> panes = {m_pTreeView, m_pListView};
+    if (const CReferencePane* pRef = m_pRefs->GetPane(); pRef && pRef->isVisible())
+        panes << pRef->GetTreeView() << pRef->GetListView();
     QWidget* pFocus = focusWidget();
-    if (pFocus && (pFocus == m_pTreeView || m_pTreeView->isAncestorOf(pFocus)))
-        m_pListView->setFocus(Qt::OtherFocusReason);
-    else
-        m_pTreeView->setFocus(Qt::OtherFocusReason);
+    int nAt = -1;
+    for (int i = 0; i < panes.size(); ++i)
+        if (pFocus && (pFocus == panes[i] || panes[i]->isAncestorOf(pFocus)))
+            nAt = i;
+    const int nNext =
+        nAt < 0 ? 0 : (nAt + nStep + static_cast<int>(panes.size())) % static_cast<int>(panes.size());
+    panes[nNext]->setFocus(Qt::OtherFocusReason);
 }
 
 void CMainFrame::ShowDocument()
@@ -337,9 +344,8 @@ void CMainFrame::UpdateTitle()
 void CMainFrame::UpdateFilterStatus()
 {
     QStringList parts;
-    for (const QString& strPart :
-         {m_pListView->GetFilterStatus(), m_pListView->GetFindStatus(),
-          m_pRefs ? m_pRefs->GetCompareStatus() : QString()})
+    for (const QString& strPart : {m_pListView->GetFilterStatus(), m_pListView->GetFindStatus(),
+                                   m_pRefs ? m_pRefs->GetCompareStatus() : QString()})
         if (!strPart.isEmpty())
             parts << strPart;
     m_pMessagePane->setText(parts.isEmpty() ? QStringLiteral("Ready") : parts.join(QStringLiteral("; ")));

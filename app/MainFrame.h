@@ -108,7 +108,8 @@ private:
     void CreateMenus();
     void CreateToolBar();
     void CreateStatusBar();
-    void FocusOtherPane();
+    // F6 and Shift+F6: the focus goes to the next (nStep 1) or previous (-1) pane.
+    void FocusPane(int nStep);
     // The document has a new database: both panes show it.
     void ShowDocument();
     void UpdateTitle();

@@ -31,11 +31,11 @@ QString CQtPrompt::GetOpenFileName(const QString& strFilter)
     return QFileDialog::getOpenFileName(m_pParent, QString(), QString(), strFilter);
 }
 
-QString CQtPrompt::GetOpenFileNameOf(const QString& strFilter, int* pnFilter)
+QString CQtPrompt::GetOpenFileNameOf(const QString& strTitle, const QString& strFilter, int* pnFilter)
 {
     QString strChosen;
     const QString strPath =
-        QFileDialog::getOpenFileName(m_pParent, QString(), QString(), strFilter, &strChosen);
+        QFileDialog::getOpenFileName(m_pParent, strTitle, QString(), strFilter, &strChosen);
     if (pnFilter)
         *pnFilter = static_cast<int>(strFilter.split(QStringLiteral(";;")).indexOf(strChosen));
     return strPath;

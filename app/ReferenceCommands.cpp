@@ -149,7 +149,8 @@ void CReferenceCommands::OnOpenReference()
         filters << QString::fromLatin1(f.pszFilter);
     filters << QStringLiteral("All Files (*.*)");
     int nFilter = -1;
-    const QString strPath = m_prompt.GetOpenFileNameOf(filters.join(QStringLiteral(";;")), &nFilter);
+    const QString strPath = m_prompt.GetOpenFileNameOf(QStringLiteral("Open Reference List"),
+                                                       filters.join(QStringLiteral(";;")), &nFilter);
     if (strPath.isEmpty())
         return;
     const char* pszFormat = nullptr;

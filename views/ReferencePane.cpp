@@ -8,6 +8,10 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
+namespace {
+constexpr int TREE_PANE_WIDTH = 160; // as the edited list's tree
+}
+
 CReferencePane::CReferencePane(QWidget* pParent) : QWidget(pParent)
 {
     setObjectName("referencePane");
@@ -30,6 +34,7 @@ CReferencePane::CReferencePane(QWidget* pParent) : QWidget(pParent)
     m_pSplitter->addWidget(m_pList);
     m_pSplitter->setStretchFactor(0, 0);
     m_pSplitter->setStretchFactor(1, 1);
+    m_pSplitter->setSizes({TREE_PANE_WIDTH, 3 * TREE_PANE_WIDTH});
     pLayout->addWidget(m_pSplitter, 1);
     connect(m_pTree, &CProgBrowseView::RecordsRequested, m_pList, &CProgListView::ShowRecords);
 }

@@ -51,7 +51,7 @@ public:
         dialogs.push_back({false, strFilter, QString(), QString(), true});
         return NextFile("open dialog");
     }
-    QString GetOpenFileNameOf(const QString& strFilter, int* pnFilter) override
+    QString GetOpenFileNameOf(const QString&, const QString& strFilter, int* pnFilter) override
     {
         dialogs.push_back({false, strFilter, QString(), QString(), true});
         if (pnFilter) {
