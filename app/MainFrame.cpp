@@ -6,6 +6,7 @@
 #include "app/EncodingMenu.h"
 #include "app/FileCommands.h"
 #include "app/FindBar.h"
+#include "app/FlagActions.h"
 #include "app/Prompt.h"
 #include "app/RecentFiles.h"
 #include "app/ReferenceCommands.h"
@@ -60,6 +61,8 @@ CMainFrame::CMainFrame(IPrompt& prompt, QWidget* pParent)
     m_pSplitter->setStretchFactor(1, 1);
     // A tree selection fills the list; changed satellites or transponders rebuild the tree.
     connect(m_pTreeView, &CProgBrowseView::RecordsRequested, m_pListView, &CProgListView::ShowRecords);
+    connect(m_pTreeView, &CProgBrowseView::FavouritesRequested, m_pListView, &CProgListView::ShowFavourites);
+    connect(m_pListView, &CProgListView::ProgramsChanged, m_pTreeView, &CProgBrowseView::RefreshFavourites);
     connect(m_pListView, &CProgListView::TreeRecordsChanged, m_pTreeView, &CProgBrowseView::RefreshTree);
     m_pListView->SetMessageSink(&m_prompt);
     m_pListView->SetEditHistory(&m_doc.GetHistory());
@@ -85,6 +88,9 @@ CMainFrame::CMainFrame(IPrompt& prompt, QWidget* pParent)
     CreateActions();
     m_pClipboard = new CClipboardManager(this);
     m_pEditActions = new CEditActions(this, m_pTreeView, m_pListView, m_pClipboard);
+    m_pFlags = new CFlagActions(*this, *m_pListView);
+    m_pEditActions->GetContextMenu()->addSeparator();
+    m_pEditActions->GetContextMenu()->addMenu(m_pFlags->GetMenu());
     m_doc.GetHistory().SetChangedCallback([this] { OnHistoryChanged(); });
     CreateMenus();
     CreateToolBar();
@@ -108,6 +114,8 @@ CMainFrame::~CMainFrame()
     m_doc.GetHistory().SetChangedCallback(nullptr);
     delete m_pEditActions;
     m_pEditActions = nullptr;
+    delete m_pFlags;
+    m_pFlags = nullptr;
     delete m_pRefs; // with the reference document and the marks the panes show
     m_pRefs = nullptr;
     // The panes outlive the document (members go before child widgets): they let go of it first, so
@@ -209,6 +217,8 @@ void CMainFrame::CreateMenus()
     QMenu* pEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
     pEdit->setObjectName("menuEdit");
     m_pEditActions->FillMenu(pEdit);
+    pEdit->addSeparator();
+    pEdit->addMenu(m_pFlags->GetMenu());
     pEdit->addSeparator();
     pEdit->addAction(m_pRefs->GetTakeOverAction());
     pEdit->addSeparator();
@@ -401,7 +411,8 @@ void CMainFrame::SaveLayout() const
 
 void CMainFrame::keyPressEvent(QKeyEvent* pEvent)
 {
-    if (m_pEditActions && m_pEditActions->ExplainKey(QKeySequence(pEvent->keyCombination()))) {
+    const QKeySequence key(pEvent->keyCombination());
+    if ((m_pEditActions && m_pEditActions->ExplainKey(key)) || (m_pFlags && m_pFlags->ExplainKey(key))) {
         pEvent->accept();
         return;
     }

@@ -18,6 +18,7 @@ class CEditActions;
 class CEncodingMenu;
 class CFileCommands;
 class CFindBar;
+class CFlagActions;
 class CProgBrowseView;
 class CProgDb;
 class CProgListView;
@@ -32,11 +33,11 @@ struct RecentFile;
 // The editor's only top-level window. It holds the edited document (database, file, edit history),
 // shows it in the tree pane (left, 160 pixels) and the list pane (right), and gives each menu's
 // commands to the class that carries them out: the File menu to CFileCommands, the Edit commands to
-// CEditActions, Find to CFindBar, Tools > Check Database to CCheckCommand, the reference list (open,
-// compare, take over, order like it) to CReferenceCommands, the code pages to CEncodingMenu; the clipboard is
-// reached only through CClipboardManager. Every question and message goes through the injected prompt. The
-// frame keeps the title (the document's name and the mark of unsaved changes), the status bar and the
-// window's layout between runs (QSettings).
+// CEditActions and its Flags to CFlagActions, Find to CFindBar, Tools > Check Database to CCheckCommand, the
+// reference list (open, compare, take over, order like it) to CReferenceCommands, the code pages to
+// CEncodingMenu; the clipboard is reached only through CClipboardManager. Every question and message goes
+// through the injected prompt. The frame keeps the title (the document's name and the mark of unsaved
+// changes), the status bar and the window's layout between runs (QSettings).
 class CMainFrame : public QMainWindow
 {
     Q_OBJECT
@@ -79,6 +80,7 @@ public:
     CReferenceCommands* GetReferenceCommands() const { return m_pRefs; }
     CEncodingMenu* GetEncodingMenu() const { return m_pEncodingMenu; }
     CEditActions* GetEditActions() const { return m_pEditActions; }
+    CFlagActions* GetFlagActions() const { return m_pFlags; }
     CClipboardManager* GetClipboard() const { return m_pClipboard; }
     // The one edit history: the list pane runs every change through it; a load empties it and
     // makes the loaded state the saved one, a save marks the saved state.
@@ -134,6 +136,7 @@ private:
     QString m_strCurDir;
     CClipboardManager* m_pClipboard = nullptr;
     CEditActions* m_pEditActions = nullptr;
+    CFlagActions* m_pFlags = nullptr;
     bool m_bModified = false; // as ModifiedChanged last told
     std::function<void()> m_fnAbout;
 };

@@ -15,7 +15,14 @@ void CListing::Show(NodeType nKind, int32_t nParentId)
     Clear();
     m_nKind = nKind;
     m_nParentId = nParentId;
+    m_nFavGroup = -1;
     m_bListed = true;
+}
+
+void CListing::ShowFavourites(uint32_t nGroup)
+{
+    Show(NODE_PROG, INVALID_ID);
+    m_nFavGroup = static_cast<int>(nGroup);
 }
 
 void CListing::Clear()
@@ -31,6 +38,10 @@ void CListing::Clear()
 
 bool CListing::Lists(const CNode& node) const
 {
+    if (m_nFavGroup >= 0) {
+        const uint32_t nFavType = static_cast<const CProgNode&>(node).GetRecord()->Get(ProgField::FavType);
+        return m_nFavGroup == 0 ? nFavType != 0 : nFavType == static_cast<uint32_t>(m_nFavGroup);
+    }
     return m_nKind == NODE_SAT || m_nParentId == INVALID_ID || node.GetParentId() == m_nParentId;
 }
 

@@ -34,6 +34,14 @@ public:
     // Lists the records of nKind under nParentId (INVALID_ID: all of the kind; satellites are always
     // listed in full). A filter and the sort end; the Find text stays. No rows until Relist.
     void Show(NodeType nKind, int32_t nParentId);
+    // Lists the programs of favourite group nGroup (FavType 1 to 15), or of any group for 0, in
+    // database order; otherwise as Show(NODE_PROG, INVALID_ID).
+    void ShowFavourites(uint32_t nGroup);
+    // The favourite group listed (0: any), or -1 for a listing by kind and parent.
+    int GetFavouriteGroup() const { return m_nFavGroup; }
+    // Which records are listed depends on their values (a favourite group): a change of values must
+    // list them again.
+    bool ListsByValue() const { return m_nFavGroup >= 0; }
     // Nothing listed: no rows; a filter and the sort end, the Find text stays with no matches. The
     // kind and the parent of the last Show are kept.
     void Clear();
@@ -99,6 +107,7 @@ private:
     CNameCollation& m_collation;
     NodeType m_nKind = NODE_SAT;
     int32_t m_nParentId = INVALID_ID;
+    int m_nFavGroup = -1;
     bool m_bListed = false;
     bool m_bFiltered = false;
     std::optional<CIdRuns> m_filterIds;

@@ -48,9 +48,17 @@ std::unique_ptr<CEditCommand> MakeSetFieldCommand(NodeType nKind, const FieldDes
                                                   std::vector<int32_t> ids, uint32_t nValue,
                                                   const std::string& strLabel)
 {
+    return MakeFieldActionCommand(nKind, field, std::move(ids), nValue,
+                                  "Set " + (strLabel.empty() ? std::string(field.pszName) : strLabel) +
+                                      " on ");
+}
+
+std::unique_ptr<CEditCommand> MakeFieldActionCommand(NodeType nKind, const FieldDesc& field,
+                                                     std::vector<int32_t> ids, uint32_t nValue,
+                                                     std::string strAction)
+{
     if (!IsFieldOf(nKind, field))
         return nullptr;
-    std::string strAction = "Set " + (strLabel.empty() ? std::string(field.pszName) : strLabel) + " on ";
     switch (nKind) {
     case NODE_SAT:
         return MakeFieldCommand<CSatNode>(nKind, field, std::move(ids), nValue, std::move(strAction));

@@ -163,6 +163,11 @@ std::unique_ptr<CEditCommand> MakeSetFieldCommand(NodeType nKind, const FieldDes
                                                   std::vector<int32_t> ids, uint32_t nValue,
                                                   const std::string& strLabel = std::string());
 
+// The same with the whole text before the count given: "Lock " gives "Lock 3 programs".
+std::unique_ptr<CEditCommand> MakeFieldActionCommand(NodeType nKind, const FieldDesc& field,
+                                                     std::vector<int32_t> ids, uint32_t nValue,
+                                                     std::string strAction);
+
 // Sets the name of satellites or programs to strName (bytes in the ANSI code page, at most 16 or 21
 // of them are kept): "Rename N programs". Null for any other kind.
 std::unique_ptr<CEditCommand> MakeRenameCommand(NodeType nKind, std::vector<int32_t> ids,

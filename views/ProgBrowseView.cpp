@@ -50,6 +50,7 @@ CProgBrowseView::CProgBrowseView(QWidget* pParent) : QTreeWidget(pParent)
     m_icons[IMAGE_SAT] = QIcon(QStringLiteral(":/icons/satellite.png"));
     m_icons[IMAGE_TP] = QIcon(QStringLiteral(":/icons/transponder.png"));
     m_icons[IMAGE_ALL_PROG] = QIcon(QStringLiteral(":/icons/allprog.png"));
+    m_icons[IMAGE_FAVOURITES] = QIcon(QStringLiteral(":/icons/favourites.png"));
     connect(this, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* pCurrent, QTreeWidgetItem*) { OnCurrentItemChanged(pCurrent); });
 }
@@ -89,6 +90,8 @@ void CProgBrowseView::RefreshTree()
     const QSignalBlocker blocker(this);
     // Only "Sat" and the satellites have children to show or hide.
     QSet<QString> expanded;
+    if (QTreeWidgetItem* pFavourites = GetFavouritesItem(); pFavourites && pFavourites->isExpanded())
+        expanded.insert(NodeKey(pFavourites));
     if (QTreeWidgetItem* pSatGroup = GetSatGroupItem()) {
         if (pSatGroup->isExpanded())
             expanded.insert(NodeKey(pSatGroup));
@@ -104,6 +107,9 @@ void CProgBrowseView::RefreshTree()
 
     QTreeWidgetItem* pAll =
         NewItem(QStringLiteral("All Prog"), m_icons[IMAGE_ALL_PROG], IMAGE_ALL_PROG, INVALID_ID);
+    QTreeWidgetItem* pFavourites =
+        NewItem(QStringLiteral("Favourites"), m_icons[IMAGE_FAVOURITES], IMAGE_FAVOURITES, 0);
+    FillFavourites(pFavourites);
     QTreeWidgetItem* pSatGroup = NewItem(QStringLiteral("Sat"), m_icons[IMAGE_SAT], IMAGE_SAT, INVALID_ID);
 
     // Transponders by parent id, each group in transponder list order: every satellite gets all
@@ -126,14 +132,19 @@ void CProgBrowseView::RefreshTree()
             tpItems.append(NewItem(TpLabel(*pTp), m_icons[IMAGE_TP], IMAGE_TP, pTp->GetId()));
         pSat->addChildren(tpItems);
     }
-    addTopLevelItems({pAll, pSatGroup});
+    addTopLevelItems({pAll, pFavourites, pSatGroup});
 
     QTreeWidgetItem* pCurrent = nullptr;
     if (!expanded.isEmpty() || !strCurrent.isEmpty()) {
-        for (QTreeWidgetItem* pTop : {pAll, pSatGroup}) {
+        for (QTreeWidgetItem* pTop : {pAll, pFavourites, pSatGroup}) {
             if (NodeKey(pTop) == strCurrent)
                 pCurrent = pTop;
         }
+        if (expanded.contains(NodeKey(pFavourites)))
+            pFavourites->setExpanded(true);
+        for (int i = 0; i < pFavourites->childCount() && !pCurrent; ++i)
+            if (NodeKey(pFavourites->child(i)) == strCurrent)
+                pCurrent = pFavourites->child(i);
         if (expanded.contains(NodeKey(pSatGroup)))
             pSatGroup->setExpanded(true);
         for (int i = 0; i < pSatGroup->childCount(); ++i) {
@@ -203,14 +214,71 @@ void CProgBrowseView::RefreshNames()
     }
 }
 
+QTreeWidgetItem* CProgBrowseView::TopItem(int nImage) const
+{
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        if (topLevelItem(i)->data(0, ROLE_IMAGE).toInt() == nImage)
+            return topLevelItem(i);
+    return nullptr;
+}
+
 QTreeWidgetItem* CProgBrowseView::GetAllProgItem() const
 {
-    return topLevelItemCount() > 0 ? topLevelItem(0) : nullptr;
+    return TopItem(IMAGE_ALL_PROG);
+}
+
+QTreeWidgetItem* CProgBrowseView::GetFavouritesItem() const
+{
+    return TopItem(IMAGE_FAVOURITES);
 }
 
 QTreeWidgetItem* CProgBrowseView::GetSatGroupItem() const
 {
-    return topLevelItemCount() > 1 ? topLevelItem(1) : nullptr;
+    return TopItem(IMAGE_SAT);
+}
+
+QTreeWidgetItem* CProgBrowseView::FindFavouritesNode(uint32_t nGroup) const
+{
+    QTreeWidgetItem* pFavourites = GetFavouritesItem();
+    if (!pFavourites || nGroup == 0)
+        return pFavourites;
+    for (int i = 0; i < pFavourites->childCount(); ++i)
+        if (pFavourites->child(i)->data(0, ROLE_ID).toUInt() == nGroup)
+            return pFavourites->child(i);
+    return nullptr;
+}
+
+void CProgBrowseView::FillFavourites(QTreeWidgetItem* pFavourites) const
+{
+    // FavType is four bits: groups 1 to 15.
+    int counts[16] = {};
+    for (const CNode* pNode : m_pDb->GetProgList())
+        ++counts[static_cast<const CProgNode*>(pNode)->GetRecord()->Get(ProgField::FavType) & 15u];
+    QList<QTreeWidgetItem*> groups;
+    for (int nGroup = 1; nGroup < 16; ++nGroup)
+        if (counts[nGroup] > 0)
+            groups.append(NewItem(QStringLiteral("Group %1 (%2)").arg(nGroup).arg(counts[nGroup]),
+                                  m_icons[IMAGE_FAVOURITES], IMAGE_FAVOURITES, nGroup));
+    pFavourites->addChildren(groups);
+}
+
+void CProgBrowseView::RefreshFavourites()
+{
+    QTreeWidgetItem* pFavourites = GetFavouritesItem();
+    if (!pFavourites || !m_pDb)
+        return;
+    // Not a selection by the user: the list keeps what it shows, also when its group went.
+    const QSignalBlocker blocker(this);
+    QTreeWidgetItem* pCurrent = currentItem();
+    const bool bGroupCurrent = pCurrent && pCurrent->parent() == pFavourites;
+    const uint32_t nCurrentGroup = bGroupCurrent ? pCurrent->data(0, ROLE_ID).toUInt() : 0;
+    const QList<QTreeWidgetItem*> old = pFavourites->takeChildren();
+    FillFavourites(pFavourites);
+    if (bGroupCurrent) {
+        QTreeWidgetItem* pGroup = FindFavouritesNode(nCurrentGroup);
+        setCurrentItem(pGroup ? pGroup : pFavourites);
+    }
+    qDeleteAll(old);
 }
 
 QTreeWidgetItem* CProgBrowseView::FindNode(int32_t nKind, int32_t nParentId) const
@@ -258,6 +326,8 @@ void CProgBrowseView::OnCurrentItemChanged(QTreeWidgetItem* pCurrent)
     const int32_t nValue = pCurrent->data(0, ROLE_ID).toInt();
     if (nImage == IMAGE_ALL_PROG)
         emit RecordsRequested(NODE_PROG, INVALID_ID);
+    else if (nImage == IMAGE_FAVOURITES)
+        emit FavouritesRequested(static_cast<uint32_t>(nValue));
     else if (nImage == IMAGE_TP)
         emit RecordsRequested(NODE_PROG, nValue);
     else if (nValue == INVALID_ID)

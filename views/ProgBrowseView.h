@@ -6,9 +6,11 @@
 
 class CProgDb;
 
-// The tree pane: "All Prog", and "Sat" with every satellite and, under each, its transponders.
-// Programs are never in the tree. Selecting a node asks for its records with RecordsRequested; the
-// node's picture alone (all programs, transponder, satellite) decides which records.
+// The tree pane: "All Prog", "Favourites" with a node per favourite group in use ("Group 3 (12)"),
+// and "Sat" with every satellite and, under each, its transponders. Programs are never in the tree.
+// Selecting a node asks for its records with RecordsRequested (FavouritesRequested for the
+// favourites); the node's picture alone (all programs, favourites, transponder, satellite) decides
+// which records.
 class CProgBrowseView : public QTreeWidget
 {
     Q_OBJECT
@@ -20,6 +22,7 @@ public:
         IMAGE_SAT = 0,
         IMAGE_TP = 1,
         IMAGE_ALL_PROG = 2,
+        IMAGE_FAVOURITES = 3, // "Favourites" (ROLE_ID 0) and its groups (ROLE_ID the group)
     };
     // Item data roles: the record id (INVALID_ID for "All Prog" and "Sat"), the picture index and,
     // for satellites, the stored name bytes (decoded again when the code page changes).
@@ -39,8 +42,15 @@ public:
     // Decodes the satellite names again after the code page changed.
     void RefreshNames();
 
+    // The favourite groups count their programs again, after programs changed; the rest of the tree
+    // stays as it is.
+    void RefreshFavourites();
+
     QTreeWidgetItem* GetAllProgItem() const;
+    QTreeWidgetItem* GetFavouritesItem() const;
     QTreeWidgetItem* GetSatGroupItem() const;
+    // The node of favourite group nGroup (0: "Favourites" itself); null when the group has no programs.
+    QTreeWidgetItem* FindFavouritesNode(uint32_t nGroup) const;
     // The node that lists the records of nKind under nParentId (NodeType; INVALID_ID for all of
     // the kind): "All Prog", a transponder, "Sat" or a satellite. Null when the tree has none.
     QTreeWidgetItem* FindNode(int32_t nKind, int32_t nParentId) const;
@@ -54,6 +64,8 @@ signals:
     // Prog" asks for all programs, a transponder for its programs, "Sat" for all satellites and a
     // satellite for its transponders.
     void RecordsRequested(int32_t nKind, int32_t nParentId);
+    // The user selected "Favourites" (nGroup 0: the programs of every group) or a group's node.
+    void FavouritesRequested(uint32_t nGroup);
 
 protected:
     void mousePressEvent(QMouseEvent* pEvent) override;
@@ -64,6 +76,10 @@ private:
     // A name for a node that survives a rebuild: its kind, id and place among nodes of the same id.
     QString NodeKey(const QTreeWidgetItem* pItem) const;
 
+    // Fills "Favourites" with a node per group in use, counting its programs.
+    void FillFavourites(QTreeWidgetItem* pFavourites) const;
+    QTreeWidgetItem* TopItem(int nImage) const;
+
     CProgDb* m_pDb = nullptr;
-    QIcon m_icons[3];
+    QIcon m_icons[4];
 };

@@ -130,11 +130,24 @@ void CProgListView::ClearList()
         emit FindChanged();
 }
 
+void CProgListView::ShowFavourites(uint32_t nGroup)
+{
+    ClearList();
+    m_listing.ShowFavourites(nGroup);
+    ShowListing();
+}
+
 void CProgListView::ShowRecords(int32_t nKind, int32_t nParentId)
 {
     ClearList();
     const auto nShown = static_cast<NodeType>(nKind == NODE_PROG || nKind == NODE_TP ? nKind : NODE_SAT);
     m_listing.Show(nShown, nParentId);
+    ShowListing();
+}
+
+void CProgListView::ShowListing()
+{
+    const NodeType nShown = m_listing.GetKind();
     m_pModel->SetColumns(nShown);
     m_pModel->SetKind(nShown);
     ApplyColumnWidths();

@@ -80,6 +80,9 @@ public:
     // Satellites are always listed in full. A filter and the sort end here; the Find text stays and
     // narrows the new rows.
     void ShowRecords(int32_t nKind, int32_t nParentId);
+    // Lists the programs of favourite group nGroup (1 to 15; 0: of any group) in database order; they
+    // are listed again whenever a change may put a program into the group or out of it.
+    void ShowFavourites(uint32_t nGroup);
     // Removes every row and column.
     void ClearList();
     // The parent id of the last ShowRecords.
@@ -250,6 +253,8 @@ signals:
     // Satellites or transponders came, went, moved or changed: the tree must be rebuilt. Never
     // emitted when only programs changed.
     void TreeRecordsChanged();
+    // Programs came, went, moved or changed: the tree's favourite groups count them again.
+    void ProgramsChanged();
     // A filter came into force or ended, or the rows of a filtered list changed: see
     // GetFilterStatus.
     void FilterChanged();
@@ -289,6 +294,8 @@ private:
     // shows them narrowed by Find: the view keeps its scroll position and the records in select are
     // selected.
     void ShowRows(const CIdRuns* pKeep, const CIdRuns& select);
+    // The columns and the rows of the listing just set (ShowRecords, ShowFavourites).
+    void ShowListing();
     // Shows the listing's unnarrowed rows narrowed by Find again, the selected records still selected
     // where they are shown.
     void ShowNarrowed();

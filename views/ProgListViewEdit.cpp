@@ -113,8 +113,9 @@ bool CProgListView::Refresh(unsigned nTouched, int32_t nSelectKind, const CIdRun
     const bool bSelectGiven = pSelect && nSelectKind == nKind;
     const bool bRows = (nTouched & TouchRows(nKind)) != 0;
     const bool bValues = (nTouched & TouchValues(nKind)) != 0;
-    // Changed values may put a sorted row elsewhere, or make a row match Find or not.
-    if (!bRows && !(bValues && (IsSorted() || IsFindNarrowing()))) {
+    // Changed values may put a sorted row elsewhere, make a row match Find or not, or put a program
+    // into a favourite group listed or out of it.
+    if (!bRows && !(bValues && (IsSorted() || IsFindNarrowing() || m_listing.ListsByValue()))) {
         if (bValues)
             m_pModel->RefreshTexts();
         if (bSelectGiven)
@@ -166,6 +167,8 @@ void CProgListView::AnnounceChange(unsigned nTouched, bool bRowsChanged)
     // The tree shows satellites (by name) and transponders (by frequency and symbol rate).
     if (nTouched & (TOUCH_SAT_ROWS | TOUCH_TP_ROWS | TOUCH_SAT_VALUES | TOUCH_TP_VALUES))
         emit TreeRecordsChanged();
+    if (nTouched & (TOUCH_PROG_ROWS | TOUCH_PROG_VALUES))
+        emit ProgramsChanged();
     if (bRowsChanged && IsFiltered())
         emit FilterChanged();
     emit DbModified();

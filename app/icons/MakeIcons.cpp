@@ -13,7 +13,7 @@
 
 namespace {
 
-void Save(const QString& dir, const char* name, int size, const std::function<void(QPainter&)>& draw)
+void Write(const QString& dir, const char* name, int size, const std::function<void(QPainter&)>& draw)
 {
     QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
@@ -156,6 +156,66 @@ void About(QPainter& p)
     p.drawRoundedRect(QRectF(6.9, 6.8, 2.2, 6.4), 0.8, 0.8);
 }
 
+// A favourite: a five-pointed star.
+void Favourites(QPainter& p)
+{
+    QPainterPath star;
+    for (int i = 0; i < 10; ++i) {
+        const double r = i % 2 ? 3.0 : 7.0;
+        const double a = -M_PI / 2 + i * M_PI / 5;
+        const QPointF pt(8 + r * std::cos(a), 8.5 + r * std::sin(a));
+        if (i == 0)
+            star.moveTo(pt);
+        else
+            star.lineTo(pt);
+    }
+    star.closeSubpath();
+    p.setPen(QPen(QColor(170, 110, 0), 0.8));
+    p.setBrush(QColor(250, 200, 40));
+    p.drawPath(star);
+}
+
+// Open: a folder with its lid up.
+void Open(QPainter& p)
+{
+    p.setPen(QPen(QColor(120, 90, 20), 0.8));
+    p.setBrush(QColor(230, 190, 90));
+    p.drawRect(QRectF(1.5, 4.5, 12, 9));
+    p.drawRect(QRectF(1.5, 3, 5, 2));
+    p.setBrush(QColor(250, 220, 130));
+    QPainterPath lid;
+    lid.moveTo(3.5, 7);
+    lid.lineTo(15, 7);
+    lid.lineTo(13.5, 13.5);
+    lid.lineTo(1.5, 13.5);
+    lid.closeSubpath();
+    p.drawPath(lid);
+}
+
+// Save: a diskette.
+void Save(QPainter& p)
+{
+    p.setPen(QPen(QColor(30, 50, 100), 0.8));
+    p.setBrush(QColor(60, 100, 180));
+    p.drawRoundedRect(QRectF(1.5, 1.5, 13, 13), 1, 1);
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(4, 1.5, 8, 5));
+    p.setBrush(QColor(200, 200, 210));
+    p.drawRect(QRectF(4, 9, 8, 5.5));
+}
+
+// A new program: the list's picture with a green plus.
+void NewProgram(QPainter& p)
+{
+    AllProg(p);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(30, 150, 60));
+    p.drawEllipse(QPointF(11.5, 11.5), 4.2, 4.2);
+    p.setPen(QPen(Qt::white, 1.6));
+    p.drawLine(QPointF(11.5, 9), QPointF(11.5, 14));
+    p.drawLine(QPointF(9, 11.5), QPointF(14, 11.5));
+}
+
 // The application: a dish under a satellite, on a dark rounded square.
 void App(QPainter& p)
 {
@@ -187,17 +247,21 @@ int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
-    Save(dir, "satellite.png", 16, Satellite);
-    Save(dir, "transponder.png", 16, Transponder);
-    Save(dir, "allprog.png", 16, AllProg);
-    Save(dir, "cut.png", 16, Cut);
-    Save(dir, "copy.png", 16, Copy);
-    Save(dir, "paste.png", 16, Paste);
-    Save(dir, "about.png", 16, About);
-    Save(dir, "delete.png", 16, Delete);
-    Save(dir, "undo.png", 16, Undo);
-    Save(dir, "redo.png", 16, Redo);
-    Save(dir, "ravelin.png", 64, App);
-    Save(dir, "ravelin-256.png", 256, App);
+    Write(dir, "satellite.png", 16, Satellite);
+    Write(dir, "transponder.png", 16, Transponder);
+    Write(dir, "allprog.png", 16, AllProg);
+    Write(dir, "cut.png", 16, Cut);
+    Write(dir, "copy.png", 16, Copy);
+    Write(dir, "paste.png", 16, Paste);
+    Write(dir, "about.png", 16, About);
+    Write(dir, "delete.png", 16, Delete);
+    Write(dir, "undo.png", 16, Undo);
+    Write(dir, "redo.png", 16, Redo);
+    Write(dir, "favourites.png", 16, Favourites);
+    Write(dir, "open.png", 16, Open);
+    Write(dir, "save.png", 16, Save);
+    Write(dir, "newprogram.png", 16, NewProgram);
+    Write(dir, "ravelin.png", 64, App);
+    Write(dir, "ravelin-256.png", 256, App);
     return 0;
 }

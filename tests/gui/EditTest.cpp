@@ -173,6 +173,8 @@ private slots:
                                      "actionNewTransponder",
                                      "actionNewProgram",
                                      "-",
+                                     "menuFlags",
+                                     "-",
                                      "actionTakeOver",
                                      "-",
                                      "actionFind",

@@ -102,7 +102,7 @@ private slots:
         QCOMPARE(pDb->GetProgList().GetCount(), 2);
         QCOMPARE(pDb->GetSatList().Find(0)->GetId(), 0); // ids start again at 0
         CProgBrowseView* pTree = m_pFrame->GetTreeView();
-        QCOMPARE(pTree->topLevelItemCount(), 2);
+        QCOMPARE(pTree->topLevelItemCount(), 3); // "All Prog", "Favourites", "Sat"
         QCOMPARE(pTree->GetSatGroupItem()->child(0)->text(0), QStringLiteral("A3S"));
         QCOMPARE(pTree->GetSatGroupItem()->child(0)->childCount(), 2);
         QCOMPARE(m_pFrame->GetListView()->model()->columnCount(), 0);

@@ -137,9 +137,10 @@ private slots:
     void TreeShowsAllProgThenSatellitesWithTheirTransponders()
     {
         m_pTree->ShowDb(m_pDb.get());
-        QCOMPARE(m_pTree->topLevelItemCount(), 2);
+        QCOMPARE(m_pTree->topLevelItemCount(), 3);
         QTreeWidgetItem* pAll = m_pTree->topLevelItem(0);
-        QTreeWidgetItem* pSats = m_pTree->topLevelItem(1);
+        QTreeWidgetItem* pSats = m_pTree->topLevelItem(2);
+        QCOMPARE(m_pTree->topLevelItem(1)->text(0), QStringLiteral("Favourites"));
         QCOMPARE(pAll->text(0), QStringLiteral("All Prog"));
         QCOMPARE(pAll->childCount(), 0);
         QCOMPARE(pSats->text(0), QStringLiteral("Sat"));
@@ -179,11 +180,11 @@ private slots:
         QCOMPARE(m_pTree->topLevelItemCount(), 0);
         QCOMPARE(m_pList->GetRowCount(), 2);
 
-        // No satellites: "All Prog" and an empty "Sat".
+        // No satellites: "All Prog", "Favourites" and an empty "Sat".
         CProgDb progsOnly;
         AddProg(progsOnly, 0, "Lonely");
         m_pTree->ShowDb(&progsOnly);
-        QCOMPARE(m_pTree->topLevelItemCount(), 2);
+        QCOMPARE(m_pTree->topLevelItemCount(), 3);
         QCOMPARE(m_pTree->GetSatGroupItem()->childCount(), 0);
 
         // Two satellites sharing an id each get every transponder of that id.
