@@ -52,9 +52,12 @@ const QString NUMBER_GAP = QStringLiteral("  ");
 CChannelPrintLayout::CChannelPrintLayout(CChannelTable table, const QString& strTitle, const QDate& date,
                                          int nEntryColumns)
     : m_table(std::move(table)), m_strTitle(strTitle), m_date(date), m_nEntryColumns(nEntryColumns),
-      m_font(EntryFont()), m_boldFont(m_font), m_fixedFont(FixedFont()), m_metrics(m_font)
+      m_font(EntryFont()), m_boldFont(m_font), m_groupFont(m_font), m_fixedFont(FixedFont()),
+      m_metrics(m_font)
 {
     m_boldFont.setBold(true);
+    m_groupFont.setBold(true);
+    m_groupFont.setPointSizeF(FONT_POINTS - 1);
 }
 
 int CChannelPrintLayout::Paginate(const QPaintDevice& device)
@@ -186,21 +189,26 @@ const SChannelRow& CChannelPrintLayout::RowOf(const SLine& line) const
     return m_table.GetGroups()[static_cast<size_t>(line.nGroup)].rows[static_cast<size_t>(line.nRow)];
 }
 
-QString CChannelPrintLayout::HeadingText(const SLine& line) const
+QString CChannelPrintLayout::HeadingText(const SLine& line, const QFontMetricsF& metrics) const
 {
     const SChannelGroup& group = m_table.GetGroups()[static_cast<size_t>(line.nGroup)];
-    QString strText;
-    if (group.nTpIndex < 0 && group.nSatIndex < 0) {
-        strText = QStringLiteral("(no transponder)");
-    } else {
-        strText = group.nSatIndex < 0          ? QStringLiteral("(no satellite)")
-                  : group.strSatellite.empty() ? QStringLiteral("(no name)")
-                                               : QString::fromStdString(group.strSatellite);
-        strText += QStringLiteral(" \u00B7 ") + QString::fromStdString(group.strTransponder);
-    }
-    if (line.nKind == SLine::CONTINUED)
-        strText += QStringLiteral(" (continued)");
-    return strText;
+    if (group.nTpIndex < 0 && group.nSatIndex < 0)
+        return QStringLiteral("(no transponder)");
+    const QString strSatellite = group.nSatIndex < 0          ? QStringLiteral("(no satellite)")
+                                 : group.strSatellite.empty() ? QStringLiteral("(no name)")
+                                                              : QString::fromStdString(group.strSatellite);
+    const QString strTail = QStringLiteral(" \u00B7 ") + QString::fromStdString(group.strTransponder);
+    QString strMark = line.nKind == SLine::CONTINUED ? QStringLiteral(" (cont.)") : QString();
+    if (metrics.horizontalAdvance(strSatellite + strTail + strMark) <= m_dColumnWidth)
+        return strSatellite + strTail + strMark;
+    // In a narrow column the transponder stays whole: the mark gives way first, then the satellite's
+    // name is shortened.
+    if (metrics.horizontalAdvance(strSatellite + strTail) <= m_dColumnWidth)
+        return strSatellite + strTail;
+    const double dRoom = m_dColumnWidth - metrics.horizontalAdvance(strTail);
+    return metrics.elidedText(metrics.elidedText(strSatellite, Qt::ElideRight, std::max(0.0, dRoom)) +
+                                  strTail,
+                              Qt::ElideRight, m_dColumnWidth);
 }
 
 bool CChannelPrintLayout::Fits(const QString& strText, double dWidth) const
@@ -269,7 +277,11 @@ void CChannelPrintLayout::PaintPage(QPainter& painter, int nPage) const
 {
     const double dMm = painter.device()->logicalDpiX() / 25.4;
     const QFontMetricsF bold(m_boldFont, painter.device());
+    const QFontMetricsF group(m_groupFont, painter.device());
     painter.setPen(QPen(Qt::black, 0.2 * dMm));
+    // Each text is laid out from the left: a name in a right-to-left script must not turn the number
+    // before it to its right.
+    painter.setLayoutDirection(Qt::LeftToRight);
 
     // The heading: the file name at the left, the date at the right, a rule under them.
     painter.setFont(m_boldFont);
@@ -316,9 +328,8 @@ void CChannelPrintLayout::PaintPage(QPainter& painter, int nPage) const
                 PaintNumberAndName(painter, RowOf(line), dLeft, dTop + m_dAscent);
                 continue;
             }
-            painter.setFont(m_boldFont);
-            painter.drawText(QPointF(dLeft, dTop + m_dAscent),
-                             bold.elidedText(HeadingText(line), Qt::ElideRight, m_dColumnWidth));
+            painter.setFont(m_groupFont);
+            painter.drawText(QPointF(dLeft, dTop + m_dAscent), HeadingText(line, group));
             painter.setFont(m_font);
         }
         if (m_cells.size() <= 2)

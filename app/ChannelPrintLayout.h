@@ -20,7 +20,8 @@ class QPainter;
 // program list) and name, run down 1 to 4 columns per page; with added columns (transponder,
 // ServiceId, PIDs, flags) one column fills the page's width under a row of column headings. A
 // grouped table puts a heading line before the programs of each transponder ("A3S · 11747/H/27500")
-// and repeats it, marked "(continued)", at the top of every column the group runs on into.
+// and repeats it, marked "(cont.)" where there is room, at the top of every column the group runs
+// on into.
 //
 // Names are drawn in one sans-serif font; characters it lacks (Chinese, Arabic, ...) are taken from
 // the fonts installed that have them, so on paper every name appears as the list shows it. A name
@@ -79,7 +80,8 @@ private:
     };
 
     void Flow();
-    QString HeadingText(const SLine& line) const;
+    // The heading line of a group, fitted to a column in the font of metrics.
+    QString HeadingText(const SLine& line, const QFontMetricsF& metrics) const;
     const SChannelRow& RowOf(const SLine& line) const;
     // Whether strText fits nWidth, measured only where the widest ASCII character does not settle it.
     bool Fits(const QString& strText, double dWidth) const;
@@ -94,7 +96,8 @@ private:
     QDate m_date;
     int m_nEntryColumns;
     QFont m_font;
-    QFont m_boldFont;
+    QFont m_boldFont;        // the page heading and the column headings
+    QFont m_groupFont;       // the headings of the groups
     QFont m_fixedFont;       // the added columns, when it is of fixed pitch
     QFontMetricsF m_metrics; // of m_font on the device of the last Paginate
 
