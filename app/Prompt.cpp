@@ -31,6 +31,16 @@ QString CQtPrompt::GetOpenFileName(const QString& strFilter)
     return QFileDialog::getOpenFileName(m_pParent, QString(), QString(), strFilter);
 }
 
+QString CQtPrompt::GetOpenFileNameOf(const QString& strFilter, int* pnFilter)
+{
+    QString strChosen;
+    const QString strPath =
+        QFileDialog::getOpenFileName(m_pParent, QString(), QString(), strFilter, &strChosen);
+    if (pnFilter)
+        *pnFilter = static_cast<int>(strFilter.split(QStringLiteral(";;")).indexOf(strChosen));
+    return strPath;
+}
+
 QString CQtPrompt::GetSaveFileName(const QString& strFilter, const QString& strDefaultName,
                                    const QString& strDefaultSuffix, bool bMustExist)
 {

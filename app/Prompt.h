@@ -25,6 +25,9 @@ public:
     // An Open dialog for an existing file. filter is in Qt's syntax ("Desc (*.ext);;...").
     // Returns the chosen full path, or an empty string when the user cancelled.
     virtual QString GetOpenFileName(const QString& strFilter) = 0;
+    // The same with several filters of which the user picks one: pnFilter gets its index among the
+    // filters ("A(*.a);;B(*.b)": 0 or 1), -1 when it cannot be told.
+    virtual QString GetOpenFileNameOf(const QString& strFilter, int* pnFilter) = 0;
 
     // A Save As dialog proposing strDefaultName, adding strDefaultSuffix to a name typed without
     // one. With bMustExist only an existing file can be chosen (the target is changed in place);
@@ -50,6 +53,7 @@ public:
 
     void ShowMessage(const std::string& strText, const std::string& strCaption, Icon nIcon) override;
     QString GetOpenFileName(const QString& strFilter) override;
+    QString GetOpenFileNameOf(const QString& strFilter, int* pnFilter) override;
     QString GetSaveFileName(const QString& strFilter, const QString& strDefaultName,
                             const QString& strDefaultSuffix, bool bMustExist) override;
     uint32_t AskUserDbAddr(bool bAutoAllowed) override;

@@ -14,6 +14,11 @@ unsigned TouchValues(int32_t nKind)
 
 CEditCommand::~CEditCommand() = default;
 
+const std::vector<int32_t>* CEditCommand::GetAddedIds(NodeType&) const
+{
+    return nullptr;
+}
+
 CCompoundCommand::CCompoundCommand(std::string strText)
 {
     SetText(std::move(strText));

@@ -49,6 +49,9 @@ public:
     virtual void Revert(CProgDb& db) = 0;
     // EditTouch bits of what Apply and Revert change; known after the first Apply.
     virtual unsigned GetTouched() const = 0;
+    // The records the command adds, which the views select afterwards: their kind (set here) and ids
+    // in list order; null for a command that adds none. Known after the first Apply.
+    virtual const std::vector<int32_t>* GetAddedIds(NodeType& nKind) const;
 
     // The text of the command for the Undo and Redo menu items, e.g. "Delete 3 programs"; complete
     // after the first Apply.

@@ -96,7 +96,51 @@ std::unique_ptr<CInsertCommand> CInsertCommand::Paste(const CProgDb& db, CRecord
     return pCommand;
 }
 
-bool CInsertCommand::Plan(const CProgDb& db, CRecordSet& set, std::vector<int32_t> at[3])
+std::unique_ptr<CInsertCommand>
+CInsertCommand::Place(NodeType nKind, std::array<std::vector<CPlacedRecord>, 3> records, std::string strText)
+{
+    bool bAny = false;
+    for (int nList = NODE_SAT; nList <= NODE_PROG; ++nList) {
+        for (const CPlacedRecord& rec : records[nList]) {
+            const size_t nAbove = nList == NODE_SAT ? 0 : records[nList - 1].size();
+            if (!rec.pNode || rec.pNode->GetType() != nList || rec.nAt < 0 ||
+                (rec.nNewParent >= 0 && static_cast<size_t>(rec.nNewParent) >= nAbove))
+                return nullptr;
+            bAny = true;
+        }
+    }
+    if (!bAny)
+        return nullptr;
+    std::unique_ptr<CInsertCommand> pCommand(new CInsertCommand(MODE_PLACE, nKind));
+    pCommand->m_placed = std::move(records);
+    pCommand->SetText(std::move(strText));
+    return pCommand;
+}
+
+namespace {
+
+// A record set with the position before which each record goes, as placed records: the top kind's
+// links are parent ids, the others' indexes among the records above.
+void PlaceSet(CRecordSet& set, const std::vector<int32_t> at[3],
+              std::array<std::vector<CPlacedRecord>, 3>& placed)
+{
+    for (int nKind = set.nTopKind; nKind <= NODE_PROG; ++nKind) {
+        for (size_t i = 0; i < set.records[nKind].size(); ++i) {
+            CPlacedRecord rec;
+            rec.pNode = std::move(set.records[nKind][i]);
+            if (nKind == set.nTopKind)
+                rec.nParentId = set.links[nKind][i];
+            else
+                rec.nNewParent = set.links[nKind][i];
+            rec.nAt = at[nKind][i];
+            placed[nKind].push_back(std::move(rec));
+        }
+    }
+}
+
+} // namespace
+
+bool CInsertCommand::Plan(const CProgDb& db, std::array<std::vector<CPlacedRecord>, 3>& placed)
 {
     const bool bHasParent =
         m_nKind == NODE_SAT || db.GetList(static_cast<NodeType>(m_nKind - 1)).Find(m_nParentId);
@@ -104,43 +148,46 @@ bool CInsertCommand::Plan(const CProgDb& db, CRecordSet& set, std::vector<int32_
     case MODE_NEW: {
         if (!bHasParent)
             return false;
-        set.nTopKind = m_nKind;
-        std::unique_ptr<CNode> pNode;
+        CPlacedRecord rec;
         if (m_nKind == NODE_SAT) {
             auto pSat = std::make_unique<CSatNode>();
             pSat->GetRecord()->SetName("New Satellite");
             pSat->GetRecord()->Set(SatField::LocalFre1, static_cast<uint32_t>(LnbFreqToIndex(9750)));
             pSat->GetRecord()->Set(SatField::LocalFre2, static_cast<uint32_t>(LnbFreqToIndex(10600)));
-            pNode = std::move(pSat);
+            rec.pNode = std::move(pSat);
             SetText("New Satellite");
         } else if (m_nKind == NODE_TP) {
-            pNode = std::make_unique<CTpNode>();
+            rec.pNode = std::make_unique<CTpNode>();
             SetText("New Transponder");
         } else {
             auto pProg = std::make_unique<CProgNode>();
             pProg->GetRecord()->SetName("New Program");
-            pNode = std::move(pProg);
+            rec.pNode = std::move(pProg);
             SetText("New Program");
         }
-        set.records[m_nKind].push_back(std::move(pNode));
-        set.links[m_nKind].push_back(m_nParentId);
-        at[m_nKind].push_back(BlockEnd(db.GetList(m_nKind), m_nParentId));
+        rec.nParentId = m_nParentId;
+        rec.nAt = BlockEnd(db.GetList(m_nKind), m_nParentId);
+        placed[m_nKind].push_back(std::move(rec));
         return true;
     }
     case MODE_DUPLICATE: {
-        std::vector<int32_t> positions[3];
-        set = CopyRecords(db, m_nKind, m_ids, positions);
+        std::vector<int32_t> positions[3], at[3];
+        CRecordSet set = CopyRecords(db, m_nKind, m_ids, positions);
         for (NodeType nKind : {NODE_SAT, NODE_TP, NODE_PROG})
             at[nKind] = AfterRuns(positions[nKind]);
         SetText("Duplicate " + CountText(set.records[m_nKind].size(), m_nKind));
-        return !set.IsEmpty();
+        if (set.IsEmpty())
+            return false;
+        PlaceSet(set, at, placed);
+        return true;
     }
-    case MODE_PASTE:
+    case MODE_PASTE: {
         if (!bHasParent || m_records.IsEmpty())
             return false;
-        set = std::move(m_records);
+        CRecordSet set = std::move(m_records);
         for (int32_t& nLink : set.links[m_nKind])
             nLink = m_nParentId;
+        std::vector<int32_t> at[3];
         for (int nKind = m_nKind; nKind <= NODE_PROG; ++nKind) {
             const CNodeList& list = db.GetList(static_cast<NodeType>(nKind));
             const int32_t nAt = nKind == m_nKind && m_nKind != NODE_SAT
@@ -149,6 +196,15 @@ bool CInsertCommand::Plan(const CProgDb& db, CRecordSet& set, std::vector<int32_
             at[nKind].assign(set.records[nKind].size(), nAt);
         }
         SetText("Paste " + CountText(set.records[m_nKind].size(), m_nKind));
+        PlaceSet(set, at, placed);
+        return true;
+    }
+    case MODE_PLACE:
+        for (NodeType nKind : {NODE_SAT, NODE_TP, NODE_PROG})
+            for (const CPlacedRecord& rec : m_placed[nKind])
+                if (rec.nAt > db.GetList(nKind).GetCount())
+                    return false; // not the database the places were found in
+        placed = std::move(m_placed);
         return true;
     }
     return false;
@@ -156,25 +212,24 @@ bool CInsertCommand::Plan(const CProgDb& db, CRecordSet& set, std::vector<int32_
 
 bool CInsertCommand::FirstApply(CProgDb& db)
 {
-    CRecordSet set;
-    std::vector<int32_t> at[3];
-    if (!Plan(db, set, at))
+    std::array<std::vector<CPlacedRecord>, 3> placed;
+    if (!Plan(db, placed))
         return false;
 
     // Fresh ids first, so that the records below can be linked to them.
     std::vector<int32_t> newIds[3];
-    for (int nKind = m_nKind; nKind <= NODE_PROG; ++nKind) {
-        CNodeList& list = db.GetList(static_cast<NodeType>(nKind));
-        for (size_t i = 0; i < set.records[nKind].size(); ++i) {
-            CNode& node = *set.records[nKind][i];
-            newIds[nKind].push_back(list.IssueId(node));
-            const int32_t nLink = set.links[nKind][i];
-            node.SetParentId(nKind == m_nKind ? nLink : newIds[nKind - 1][static_cast<size_t>(nLink)]);
+    for (NodeType nKind : {NODE_SAT, NODE_TP, NODE_PROG}) {
+        CNodeList& list = db.GetList(nKind);
+        for (CPlacedRecord& rec : placed[nKind]) {
+            newIds[nKind].push_back(list.IssueId(*rec.pNode));
+            rec.pNode->SetParentId(
+                rec.nNewParent >= 0 ? newIds[nKind - 1][static_cast<size_t>(rec.nNewParent)] : rec.nParentId);
         }
     }
 
-    for (int nKind = m_nKind; nKind <= NODE_PROG; ++nKind) {
-        const size_t nCount = set.records[nKind].size();
+    for (NodeType nKind : {NODE_SAT, NODE_TP, NODE_PROG}) {
+        std::vector<CPlacedRecord>& records = placed[nKind];
+        const size_t nCount = records.size();
         if (nCount == 0)
             continue;
         m_nTouched |= TouchRows(nKind);
@@ -183,18 +238,17 @@ bool CInsertCommand::FirstApply(CProgDb& db)
         std::vector<size_t> order(nCount);
         std::iota(order.begin(), order.end(), size_t(0));
         std::stable_sort(order.begin(), order.end(),
-                         [&at, nKind](size_t a, size_t b) { return at[nKind][a] < at[nKind][b]; });
-        std::vector<CRemovedNode> placed;
-        placed.reserve(nCount);
+                         [&records](size_t a, size_t b) { return records[a].nAt < records[b].nAt; });
+        std::vector<CRemovedNode> nodes;
+        nodes.reserve(nCount);
         for (size_t nRank = 0; nRank < nCount; ++nRank) {
             const size_t i = order[nRank];
-            placed.push_back(
-                CRemovedNode{at[nKind][i] + static_cast<int32_t>(nRank), std::move(set.records[nKind][i])});
-            m_indexes[nKind].push_back(placed.back().nIndex);
-            if (nKind == m_nKind)
-                m_newIds.push_back(newIds[nKind][i]);
+            nodes.push_back(
+                CRemovedNode{records[i].nAt + static_cast<int32_t>(nRank), std::move(records[i].pNode)});
+            m_indexes[nKind].push_back(nodes.back().nIndex);
+            m_newIds[nKind].push_back(newIds[nKind][i]);
         }
-        db.GetList(static_cast<NodeType>(nKind)).PutBack(std::move(placed));
+        db.GetList(nKind).PutBack(std::move(nodes));
     }
     m_bResolved = true;
     m_ids = std::vector<int32_t>();

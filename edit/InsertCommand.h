@@ -4,10 +4,23 @@
 #include "edit/EditCommand.h"
 #include "edit/RecordSet.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
+
+// A record to insert at a place of its own (CInsertCommand::Place): its parent is a record of the
+// database (nParentId, with nNewParent -1) or one of the records inserted with it, of the kind
+// above (nNewParent, its index among those); it goes before position nAt of its list as the list
+// stands before the insert (records going before one position keep their order).
+struct CPlacedRecord
+{
+    std::unique_ptr<CNode> pNode; // without id or parent
+    int32_t nParentId = INVALID_ID;
+    int32_t nNewParent = -1;
+    int32_t nAt = 0;
+};
 
 // Inserts records with everything under them: a new record, copies of records, or a paste.
 //
@@ -38,14 +51,28 @@ public:
     static std::unique_ptr<CInsertCommand> Paste(const CProgDb& db, CRecordSet records, int32_t nWhereKind,
                                                  int32_t nWhereId, int32_t nBeforeId, std::string& strError);
 
+    // Records each with a place of its own, by kind (records under inserted ones name them by
+    // nNewParent); nKind is the kind whose new ids GetNewIds() gives, strText the command's text.
+    // The places are positions, so the command must be applied to the database they were found in,
+    // as it is. Null when there are no records or a link names no inserted record.
+    static std::unique_ptr<CInsertCommand>
+    Place(NodeType nKind, std::array<std::vector<CPlacedRecord>, 3> records, std::string strText);
+
     bool Apply(CProgDb& db) override;
     void Revert(CProgDb& db) override;
     unsigned GetTouched() const override { return m_nTouched; }
+    const std::vector<int32_t>* GetAddedIds(NodeType& nKind) const override
+    {
+        nKind = m_nKind;
+        return &m_newIds[m_nKind];
+    }
 
     // The kind of the records the command inserts (what is under them aside).
     NodeType GetKind() const { return m_nKind; }
     // Their ids in list order, the rows to select; known after the first Apply.
-    const std::vector<int32_t>& GetNewIds() const { return m_newIds; }
+    const std::vector<int32_t>& GetNewIds() const { return m_newIds[m_nKind]; }
+    // The ids of the inserted records of any kind (those under them too), in list order.
+    const std::vector<int32_t>& GetNewIds(NodeType nKind) const { return m_newIds[ListKind(nKind)]; }
 
 private:
     enum Mode
@@ -53,12 +80,14 @@ private:
         MODE_NEW,
         MODE_DUPLICATE,
         MODE_PASTE,
+        MODE_PLACE,
     };
 
     CInsertCommand(Mode nMode, NodeType nKind);
     bool FirstApply(CProgDb& db);
-    // The records to insert and, for each, the position before which it goes in its list as it is.
-    bool Plan(const CProgDb& db, CRecordSet& set, std::vector<int32_t> at[3]);
+    // The records to insert, each with its parent and the position before which it goes in its
+    // list as it is.
+    bool Plan(const CProgDb& db, std::array<std::vector<CPlacedRecord>, 3>& placed);
 
     Mode m_nMode;
     NodeType m_nKind;
@@ -67,10 +96,11 @@ private:
     int32_t m_nBeforeId = INVALID_ID;
     std::vector<int32_t> m_ids;
     CRecordSet m_records;
+    std::array<std::vector<CPlacedRecord>, 3> m_placed;
     // Afterwards.
     bool m_bResolved = false;
     unsigned m_nTouched = TOUCH_NONE;
     std::vector<int32_t> m_indexes[3]; // positions of the inserted records, by kind, ascending
     CRemoval m_out;                    // the records while a revert keeps them out
-    std::vector<int32_t> m_newIds;
+    std::vector<int32_t> m_newIds[3];
 };

@@ -25,6 +25,14 @@ std::unique_ptr<CReorderCommand> CReorderCommand::KeyMove(NodeType nKind, int32_
     return pCommand;
 }
 
+std::unique_ptr<CReorderCommand> CReorderCommand::ByPositions(NodeType nKind, std::vector<int32_t> order)
+{
+    std::unique_ptr<CReorderCommand> pCommand(new CReorderCommand(nKind, INVALID_ID));
+    pCommand->m_ids = std::move(order);
+    pCommand->m_bByPositions = true;
+    return pCommand;
+}
+
 bool CReorderCommand::Apply(CProgDb& db)
 {
     CNodeList& list = db.GetList(m_nKind);
@@ -37,7 +45,7 @@ bool CReorderCommand::Apply(CProgDb& db)
             return false;
         m_ids = m_rows.ids;
     }
-    m_bResolved = FirstApply(list);
+    m_bResolved = m_bByPositions ? FirstApplyByPositions(list) : FirstApply(list);
     m_ids = std::vector<int32_t>();
     return m_bResolved;
 }
@@ -126,5 +134,36 @@ bool CReorderCommand::FirstApply(CNodeList& list)
             nCount += bSelected ? 1 : 0;
     }
     SetText((m_bKeyMove ? "Move " : "Sort ") + CountText(nCount, m_nKind));
+    return true;
+}
+
+bool CReorderCommand::FirstApplyByPositions(CNodeList& list)
+{
+    const std::vector<int32_t>& order = m_ids;
+    if (order.size() != static_cast<size_t>(list.GetCount()))
+        return false;
+    std::vector<bool> seen(order.size(), false);
+    for (int32_t nPos : order) {
+        if (nPos < 0 || static_cast<size_t>(nPos) >= order.size() || seen[static_cast<size_t>(nPos)])
+            return false;
+        seen[static_cast<size_t>(nPos)] = true;
+    }
+    // The positions that get another record are closed under the order: only they take part.
+    std::vector<int32_t> slots, rankOf(order.size(), -1);
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (order[i] != static_cast<int32_t>(i)) {
+            rankOf[i] = static_cast<int32_t>(slots.size());
+            slots.push_back(static_cast<int32_t>(i));
+        }
+    }
+    if (slots.empty())
+        return false;
+    m_from.clear();
+    m_from.reserve(slots.size());
+    for (int32_t nSlot : slots)
+        m_from.push_back(rankOf[static_cast<size_t>(order[static_cast<size_t>(nSlot)])]);
+    list.Permute(slots, m_from);
+    m_slots = CIndexSet(slots);
+    SetText("Sort " + CountText(slots.size(), m_nKind));
     return true;
 }

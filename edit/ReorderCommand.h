@@ -35,6 +35,11 @@ public:
     static std::unique_ptr<CReorderCommand> KeyMove(NodeType nKind, int32_t nParentId, CListRows rows,
                                                     RowMove nMove);
 
+    // A new order of a whole list by positions: the record at position order[i] goes to position i.
+    // order must be a permutation of the positions of the list as it is when the command is first
+    // applied; otherwise (or when nothing moves) the command changes nothing. "Sort 3 programs".
+    static std::unique_ptr<CReorderCommand> ByPositions(NodeType nKind, std::vector<int32_t> order);
+
     bool Apply(CProgDb& db) override;
     void Revert(CProgDb& db) override;
     unsigned GetTouched() const override { return TouchRows(m_nKind); }
@@ -47,6 +52,9 @@ private:
     CReorderCommand(NodeType nKind, int32_t nParentId);
     // Finds the records of m_ids and puts them in order; false when that changes nothing.
     bool FirstApply(CNodeList& list);
+    // Puts the records in the order of positions m_ids; false when that is no permutation of the
+    // list's positions or changes nothing.
+    bool FirstApplyByPositions(CNodeList& list);
 
     NodeType m_nKind;
     int32_t m_nParentId;
@@ -55,6 +63,7 @@ private:
     std::vector<int32_t> m_ids;
     CListRows m_rows;
     bool m_bKeyMove = false;
+    bool m_bByPositions = false;
     RowMove m_nMove = ROW_MOVE_UP;
     // The positions whose record changes, and for the i-th of them which of them holds the record
     // that stands there after Apply (as CNodeList::Permute takes it).

@@ -4,8 +4,10 @@
 #include "db/IdMap.h"
 #include "db/ProgDb.h"
 #include "platform/CodePage.h"
+#include "views/CompareMarks.h"
 
 #include <QBrush>
+#include <QColor>
 #include <QGuiApplication>
 #include <QPalette>
 
@@ -230,7 +232,45 @@ QVariant CProgListModel::data(const QModelIndex& index, int role) const
         if (role == Qt::ForegroundRole)
             return palette.brush(QPalette::Active, QPalette::HighlightedText);
     }
+    if (m_pMarks && role == Qt::BackgroundRole) {
+        const auto nKind = static_cast<NodeType>(m_nKind);
+        const int32_t nId = GetId(index.row());
+        // Pale colours, so that the text and the selection stay readable.
+        if (m_pMarks->IsOnlyHere(nKind, nId))
+            return QColor(m_pMarks->IsSideA() ? QColor(255, 236, 179) : QColor(200, 230, 201));
+        if (index.column() < 32 && (m_pMarks->GetDifferingColumns(nKind, nId) >> index.column()) & 1u)
+            return QColor(255, 205, 210);
+    }
+    if (role == Qt::ToolTipRole) {
+        const QString strTip = MarkToolTip(index.row(), index.column());
+        if (!strTip.isEmpty())
+            return strTip;
+    }
     return QVariant();
+}
+
+void CProgListModel::SetMarks(const CCompareMarks* pMarks)
+{
+    if (pMarks == m_pMarks)
+        return;
+    m_pMarks = pMarks;
+    if (!m_ids.empty() && columnCount() > 0)
+        emit dataChanged(index(0, 0), index(GetRowCount() - 1, columnCount() - 1),
+                         {Qt::BackgroundRole, Qt::ToolTipRole});
+}
+
+QString CProgListModel::MarkToolTip(int nRow, int nColumn) const
+{
+    if (!m_pMarks || nRow < 0 || nRow >= GetRowCount())
+        return QString();
+    const auto nKind = static_cast<NodeType>(m_nKind);
+    const int32_t nId = GetId(nRow);
+    if (m_pMarks->IsOnlyHere(nKind, nId))
+        return m_pMarks->IsSideA() ? QStringLiteral("Not in the reference list")
+                                   : QStringLiteral("Not in the edited list");
+    if (nColumn >= 0 && nColumn < 32 && (m_pMarks->GetDifferingColumns(nKind, nId) >> nColumn) & 1u)
+        return QStringLiteral("Reference: %1").arg(m_pMarks->GetOtherText(nKind, nId, nColumn));
+    return QString();
 }
 
 QVariant CProgListModel::headerData(int section, Qt::Orientation orientation, int role) const

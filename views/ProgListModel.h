@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+class CCompareMarks;
 class CNodeList;
 class CProgDb;
 
@@ -61,6 +62,13 @@ public:
     void ReorderRows(std::vector<int32_t> ids);
     const std::vector<int32_t>& GetIds() const { return m_ids; }
 
+    // The marks of a comparison of two lists (not owned; null: none): rows of records the other list
+    // lacks and cells that differ get a background of their own and a tool tip.
+    void SetMarks(const CCompareMarks* pMarks);
+    const CCompareMarks* GetMarks() const { return m_pMarks; }
+    // The text of the tool tip of a marked cell; empty for a cell without a mark.
+    QString MarkToolTip(int nRow, int nColumn) const;
+
     // The row drawn as the drop target of a drag (-1: none). Any change of the rows clears it.
     void SetDropHilite(int nRow);
     int GetDropHilite() const { return m_nDropHilite; }
@@ -99,6 +107,7 @@ private:
     int m_nColumns = COLUMNS_NONE;
     std::vector<int32_t> m_ids;
     int m_nDropHilite = -1;
+    const CCompareMarks* m_pMarks = nullptr;
 };
 
 // A record name (bytes in the ANSI code page) as text for the screen; the stored bytes never change.

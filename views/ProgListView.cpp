@@ -4,8 +4,12 @@
 #include "db/ListFind.h"
 #include "db/ListSort.h"
 #include "db/ProgDb.h"
+#include "edit/Document.h"
 #include "edit/EditHistory.h"
 #include "views/CellDelegate.h"
+#include "views/ListDragger.h"
+#include "views/ListFinder.h"
+#include "views/ListSorter.h"
 #include "views/LocaleCollation.h"
 #include "views/ProgListModel.h"
 #include "views/ViewCommand.h"
@@ -16,15 +20,15 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScrollBar>
-#include <QTimer>
+#include <QStringList>
 #include <QToolTip>
 
 #include <algorithm>
 
-// Listing: the rows of a tree selection in their stages (listing, filter, sort, Find), the row
-// accessors and the keys. Deleting, editing, filtering, dragging, sorting and Find are in
-// ProgListViewDelete.cpp, ProgListViewEdit.cpp, ProgListViewFilter.cpp, ProgListViewDrag.cpp,
-// ProgListViewSort.cpp and ProgListViewFind.cpp.
+// Listing: the rows of a tree selection (CListing: listing, filter, sort, Find) shown, the row
+// accessors and the keys. Deleting, editing, filtering and dropping are in ProgListViewDelete.cpp,
+// ProgListViewEdit.cpp, ProgListViewFilter.cpp and ProgListViewDrag.cpp; sorting and Find forward to
+// CListSorter and CListFinder (ProgListViewSort.cpp).
 
 namespace {
 constexpr int COLUMN_WIDTH = 80;
@@ -32,7 +36,10 @@ constexpr int COLUMN_WIDTH = 80;
 
 CProgListView::CProgListView(QWidget* pParent)
     : QTableView(pParent), m_pModel(new CProgListModel(this)),
-      m_pCollation(std::make_unique<CLocaleCollation>()), m_pMatcher(std::make_unique<CFindMatcher>())
+      m_pCollation(std::make_unique<CLocaleCollation>()), m_listing(*m_pCollation),
+      m_pDragger(std::make_unique<CListDragger>(*this)),
+      m_pSorter(std::make_unique<CListSorter>(*this, m_listing)),
+      m_pFinder(std::make_unique<CListFinder>(*this, m_listing))
 {
     setObjectName("progListView");
     setModel(m_pModel);
@@ -61,28 +68,43 @@ CProgListView::CProgListView(QWidget* pParent)
     horizontalHeader()->setSortIndicatorShown(true);
     horizontalHeader()->setSortIndicatorClearable(true);
     horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-    connect(horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
-            &CProgListView::OnSortIndicatorChanged);
     // Without the view's own sorting a press on a heading would select the column.
     disconnect(horizontalHeader(), &QHeaderView::sectionPressed, this, &QTableView::selectColumn);
     disconnect(horizontalHeader(), &QHeaderView::sectionEntered, this, nullptr);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
 
-    m_pAutoScroll = new QTimer(this);
-    m_pAutoScroll->setInterval(50);
-    connect(m_pAutoScroll, &QTimer::timeout, this, &CProgListView::OnAutoScroll);
-
     connect(m_pModel, &QAbstractItemModel::rowsInserted, this, &CProgListView::UpdateFilterAction);
     connect(m_pModel, &QAbstractItemModel::rowsRemoved, this, &CProgListView::UpdateFilterAction);
     connect(m_pModel, &QAbstractItemModel::modelReset, this, &CProgListView::UpdateFilterAction);
 }
 
-CProgListView::~CProgListView() = default;
+CProgListView::~CProgListView()
+{
+    // The tools are children of the pane too; they go first, while the pane is whole.
+    m_pFinder.reset();
+    m_pSorter.reset();
+    m_pDragger.reset();
+}
+
+void CProgListView::ShowDocument(CDocument* pDoc)
+{
+    // Without a document the pane goes back to a history of its own, so that it never keeps the
+    // history of a document that may go.
+    SetEditHistory(pDoc ? &pDoc->GetHistory() : nullptr);
+    ShowDb(pDoc ? pDoc->GetDb() : nullptr);
+}
+
+void CProgListView::SetReadOnly(bool bReadOnly)
+{
+    m_bReadOnly = bReadOnly;
+    setEditTriggers(bReadOnly ? QAbstractItemView::NoEditTriggers
+                              : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+}
 
 void CProgListView::ShowDb(CProgDb* pDb)
 {
-    m_pMatcher->Invalidate(); // a load may fill the same database object anew
+    m_listing.InvalidateFind(); // a load may fill the same database object anew
     m_pModel->SetDb(pDb);
     if (m_pHistory->GetDb() != pDb)
         m_pHistory->SetDb(pDb);
@@ -92,72 +114,44 @@ void CProgListView::ShowDb(CProgDb* pDb)
 void CProgListView::ClearList()
 {
     CancelDrag(); // its rows are going
-    ResetPress();
+    m_pDragger->ResetPress();
     RememberColumnWidths();
     m_pModel->Clear();
-    m_unnarrowed.clear();
-    m_pFilterIds.reset();
-    SetFiltered(false);
-    const bool bWasSorted = IsSorted();
-    m_nSortColumn = -1;
-    m_bSortDescending = false;
-    ShowSortIndicator();
+    const bool bWasFiltered = m_listing.IsFiltered();
+    const bool bWasSorted = m_listing.IsSorted();
+    const bool bHadMatches = !m_listing.GetFindText().empty() && m_listing.GetFindMatchCount() != 0;
+    m_listing.Clear();
+    if (bWasFiltered)
+        emit FilterChanged();
+    m_pSorter->ShowSortIndicator();
     if (bWasSorted)
         emit SortChanged();
-    if (!m_strFind.isEmpty() && m_nFindMatches != 0) {
-        m_nFindMatches = 0;
+    if (bHadMatches)
         emit FindChanged();
-    }
 }
 
 void CProgListView::ShowRecords(int32_t nKind, int32_t nParentId)
 {
     ClearList();
-    m_nParentId = nParentId;
-    m_pModel->SetColumns(nKind == NODE_PROG ? CProgListModel::COLUMNS_PROG
-                         : nKind == NODE_TP ? CProgListModel::COLUMNS_TP
-                                            : CProgListModel::COLUMNS_SAT);
-    m_pModel->SetKind(nKind == NODE_PROG || nKind == NODE_TP ? nKind : NODE_SAT);
+    const auto nShown = static_cast<NodeType>(nKind == NODE_PROG || nKind == NODE_TP ? nKind : NODE_SAT);
+    m_listing.Show(nShown, nParentId);
+    m_pModel->SetColumns(nShown);
+    m_pModel->SetKind(nShown);
     ApplyColumnWidths();
-    ShowRows(ListRows(nullptr), CIdRuns());
-    if (!m_strFind.isEmpty())
+    ShowRows(nullptr, CIdRuns());
+    if (!m_listing.GetFindText().empty())
         emit FindChanged();
 }
 
-std::vector<int32_t> CProgListView::ListRows(const CIdRuns* pKeep)
+void CProgListView::ShowRows(const CIdRuns* pKeep, const CIdRuns& select)
 {
     std::vector<int32_t> ids;
-    const CNodeList* pList = m_pModel->GetDb() ? GetCurrentList() : nullptr;
-    if (!pList || m_pModel->GetColumns() == CProgListModel::COLUMNS_NONE)
-        return ids;
-    const int32_t nKind = GetKind();
-    const bool bKeep = pKeep && !pKeep->IsEmpty();
-    ids.reserve(static_cast<size_t>(pList->GetCount()));
-    for (const CNode* pNode : *pList) {
-        if (nKind != NODE_SAT && m_nParentId != INVALID_ID && pNode->GetParentId() != m_nParentId)
-            continue;
-        if (m_bFiltered && m_pFilterIds && !m_pFilterIds->Has(pNode->GetId()) &&
-            !(bKeep && pKeep->Has(pNode->GetId())))
-            continue;
-        ids.push_back(pNode->GetId());
+    if (const CProgDb* pDb = m_pModel->GetDb(); pDb && m_listing.IsListed()) {
+        m_listing.Relist(*pDb, pKeep);
+        ids = m_listing.Narrow(*pDb, &select);
+    } else {
+        m_listing.ClearRows();
     }
-    if (m_bFiltered && bKeep)
-        m_pFilterIds = std::make_unique<CIdRuns>(ids);
-    if (!IsSorted())
-        return ids;
-    const std::vector<int32_t> order = SortRows(*m_pModel->GetDb(), static_cast<NodeType>(nKind), ids,
-                                                m_nSortColumn, m_bSortDescending, *m_pCollation);
-    std::vector<int32_t> sorted;
-    sorted.reserve(ids.size());
-    for (int32_t nIndex : order)
-        sorted.push_back(ids[static_cast<size_t>(nIndex)]);
-    return sorted;
-}
-
-void CProgListView::ShowRows(std::vector<int32_t> unnarrowed, const CIdRuns& select)
-{
-    m_unnarrowed = std::move(unnarrowed);
-    std::vector<int32_t> ids = NarrowRows(m_unnarrowed, &select);
     const int nScroll = verticalScrollBar()->value();
     // The old selection goes first, so the layout change has no selected cells to carry along.
     selectionModel()->clearSelection();
@@ -166,6 +160,24 @@ void CProgListView::ShowRows(std::vector<int32_t> unnarrowed, const CIdRuns& sel
     updateGeometries();
     verticalScrollBar()->setValue(nScroll);
     SelectIds(select);
+}
+
+void CProgListView::ShowNarrowed()
+{
+    // The selected records stay selected where they are still shown.
+    const CIdRuns selected(GetSelectedIds());
+    std::vector<int32_t> ids;
+    if (const CProgDb* pDb = m_pModel->GetDb())
+        ids = m_listing.Narrow(*pDb, nullptr);
+    selectionModel()->clearSelection();
+    m_pModel->ReorderRows(std::move(ids));
+    SelectIds(selected);
+}
+
+void CProgListView::UpdateUnnarrowed()
+{
+    if (const CProgDb* pDb = m_pModel->GetDb(); pDb && m_listing.Follow(*pDb))
+        emit FindChanged();
 }
 
 const char* CProgListView::KindNoun(int32_t nKind, int nCount)
@@ -179,13 +191,8 @@ const char* CProgListView::KindNoun(int32_t nKind, int nCount)
 
 int CProgListView::GetListingCount() const
 {
-    int nTotal = 0;
-    const int32_t nKind = GetKind();
-    if (const CNodeList* pList = m_pModel->GetDb() ? GetCurrentList() : nullptr)
-        for (const CNode* pNode : *pList)
-            if (nKind == NODE_SAT || m_nParentId == INVALID_ID || pNode->GetParentId() == m_nParentId)
-                ++nTotal;
-    return nTotal;
+    const CProgDb* pDb = m_pModel->GetDb();
+    return pDb && m_listing.IsListed() ? m_listing.CountListed(*pDb) : 0;
 }
 
 void CProgListView::RememberColumnWidths()
@@ -286,9 +293,9 @@ void CProgListView::SetCurrentRow(int nRow)
 
 void CProgListView::RefreshNames()
 {
-    const CColumn* pSorted = GetColumn(GetKind(), m_nSortColumn);
+    const CColumn* pSorted = GetColumn(GetKind(), m_listing.GetSortColumn());
     if (IsFindNarrowing() || (pSorted && pSorted->nSource == CColumn::SRC_NAME)) {
-        ShowRows(ListRows(nullptr), CIdRuns(GetSelectedIds()));
+        ShowRows(nullptr, CIdRuns(GetSelectedIds()));
         emit FindChanged();
     }
     m_pModel->RefreshTexts();
@@ -307,11 +314,12 @@ void CProgListView::keyPressEvent(QKeyEvent* pEvent)
     }
     const Qt::KeyboardModifiers modifiers = pEvent->modifiers() & ~Qt::KeypadModifier;
     const bool bPlain = modifiers == Qt::NoModifier;
-    if (pEvent->key() == Qt::Key_Escape && bPlain && (m_bDragging || !m_strFind.isEmpty() || m_bFiltered)) {
+    const bool bFind = !m_listing.GetFindText().empty();
+    if (pEvent->key() == Qt::Key_Escape && bPlain && (IsDragging() || bFind || IsFiltered())) {
         // Escape gives up a drag; otherwise it ends Find, then a filter.
-        if (m_bDragging)
+        if (IsDragging())
             CancelDrag();
-        else if (!m_strFind.isEmpty())
+        else if (bFind)
             ClearFind();
         else
             ClearFilter();
@@ -336,7 +344,7 @@ void CProgListView::keyPressEvent(QKeyEvent* pEvent)
             }
         }
     }
-    if (pEvent->key() == Qt::Key_Delete && bPlain)
+    if (pEvent->key() == Qt::Key_Delete && bPlain && !m_bReadOnly)
         DeleteSelected();
     QTableView::keyPressEvent(pEvent);
 }
@@ -352,8 +360,15 @@ bool CProgListView::viewportEvent(QEvent* pEvent)
         QStyleOptionViewItem option;
         initViewItemOption(&option);
         option.rect = rcCell;
-        if (itemDelegateForIndex(index)->sizeHint(option, index).width() > rcCell.width()) {
-            QToolTip::showText(pHelp->globalPos(), m_pModel->data(index).toString(), viewport(), rcCell);
+        // The whole text of a cell too narrow for it, and what a comparison marked there.
+        QStringList lines;
+        if (itemDelegateForIndex(index)->sizeHint(option, index).width() > rcCell.width())
+            lines << m_pModel->data(index).toString();
+        const QString strMark = m_pModel->MarkToolTip(index.row(), index.column());
+        if (!strMark.isEmpty())
+            lines << strMark;
+        if (!lines.isEmpty()) {
+            QToolTip::showText(pHelp->globalPos(), lines.join(QLatin1Char('\n')), viewport(), rcCell);
             return true;
         }
     }

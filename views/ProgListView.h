@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/Listing.h"
 #include "db/RowReorder.h"
 
 #include <QTableView>
@@ -9,11 +10,13 @@
 #include <memory>
 #include <vector>
 
+class CDocument;
 class CEditCommand;
 class CEditHistory;
 class CFilterDlg;
-class CFindMatcher;
-class CIdRuns;
+class CListDragger;
+class CListFinder;
+class CListSorter;
 class CNameCollation;
 class CNodeList;
 class CProgDb;
@@ -22,7 +25,6 @@ class CViewCommand;
 class IMessageSink;
 class QAction;
 class QLabel;
-class QTimer;
 
 // The list pane: the records of one kind (all satellites, the transponders of one satellite, or
 // the programs of one transponder or of the whole database) as a report list. Each row's value is
@@ -44,10 +46,11 @@ class QTimer;
 // through the pane for the same reason. The records a command affected are selected afterwards,
 // and again after its redo; after an undo those selected when it ran.
 //
-// The database and the kind of the rows live in the model (CProgListModel); the pane knows nothing
-// of the tree pane and tells it through TreeRecordsChanged. Listing is in ProgListView.cpp,
-// deleting, editing, filtering, dragging, sorting (with the keyboard's moves) and Find each in a
-// source file of their own.
+// The database and the kind of the rows live in the model (CProgListModel); what is listed (kind,
+// parent, filter, sort, Find: the row ids) in the core's CListing. Dragging (CListDragger), sorting
+// with the keyboard's moves (CListSorter) and Find (CListFinder) are small classes the pane forwards
+// to; deleting, editing and filtering are in source files of their own. The pane knows nothing of the
+// tree pane and tells it through TreeRecordsChanged.
 class CProgListView : public QTableView
 {
     Q_OBJECT
@@ -67,6 +70,12 @@ public:
 
     // After a load: remembers the database (not owned) and empties the list, columns included.
     void ShowDb(CProgDb* pDb);
+    // The same for a document's database, whose history the pane then runs its commands through.
+    void ShowDocument(CDocument* pDoc);
+    // A read-only pane (the reference list) runs no command: nothing can be edited, deleted or moved
+    // in it, and rows dragged out of it are dropped elsewhere (RowsDropped) instead of in it.
+    void SetReadOnly(bool bReadOnly);
+    bool IsReadOnly() const { return m_bReadOnly; }
     // Lists the records of nKind (NodeType) under nParentId; INVALID_ID lists all of that kind.
     // Satellites are always listed in full. A filter and the sort end here; the Find text stays and
     // narrows the new rows.
@@ -74,7 +83,7 @@ public:
     // Removes every row and column.
     void ClearList();
     // The parent id of the last ShowRecords.
-    int32_t GetParentId() const { return m_nParentId; }
+    int32_t GetParentId() const { return m_listing.GetParentId(); }
     // The database list of the kind now shown; null before the first load.
     CNodeList* GetCurrentList() const;
 
@@ -130,7 +139,7 @@ public:
     // Lists every record of the last ShowRecords again, keeping the selected records selected.
     // Bound to Escape while a filter is in force.
     void ClearFilter();
-    bool IsFiltered() const { return m_bFiltered; }
+    bool IsFiltered() const { return m_listing.IsFiltered(); }
     // "Filter: 12 of 40,000 programs" while a filter is in force: the rows left, and the records
     // the tree node has. Empty without a filter.
     QString GetFilterStatus() const;
@@ -142,9 +151,9 @@ public:
     // a heading goes through the three states: ascending, descending, database order.
     void SortByColumn(int nColumn, bool bDescending);
     void ClearSort() { SortByColumn(-1, false); }
-    bool IsSorted() const { return m_nSortColumn >= 0; }
-    int GetSortColumn() const { return m_nSortColumn; }
-    bool IsSortDescending() const { return m_bSortDescending; }
+    bool IsSorted() const { return m_listing.IsSorted(); }
+    int GetSortColumn() const { return m_listing.GetSortColumn(); }
+    bool IsSortDescending() const { return m_listing.IsSortDescending(); }
     // "Apply Sort Order": the listed records of the rows take the order of the rows in the
     // database, as one command ("Sort 3 programs"); records the rows do not show (Filter, Find) keep
     // their places. The rows are then in database order, unsorted. False when nothing is sorted or
@@ -166,16 +175,16 @@ public:
     // are false when no row matches (the reason goes out with StatusMessage). Typing again narrows
     // again. Every change of the Find state or of the number of matches emits FindChanged.
     void SetFindText(const QString& strText);
-    const QString& GetFindText() const { return m_strFind; }
+    QString GetFindText() const { return QString::fromStdString(m_listing.GetFindText()); }
     void ClearFind() { SetFindText(QString()); }
     bool ArmFind();
     bool FindNext(bool bBackward);
-    bool IsFindArmed() const { return m_bFindArmed; }
+    bool IsFindArmed() const { return m_listing.IsFindArmed(); }
     // The rows are narrowed by a Find text now (not armed).
-    bool IsFindNarrowing() const;
+    bool IsFindNarrowing() const { return m_listing.IsFindNarrowing(); }
     // The rows of the list before Find narrows it, and how many of them match the Find text.
-    int GetUnnarrowedCount() const { return static_cast<int>(m_unnarrowed.size()); }
-    int GetFindMatchCount() const { return m_nFindMatches; }
+    int GetUnnarrowedCount() const { return static_cast<int>(m_listing.GetUnnarrowed().size()); }
+    int GetFindMatchCount() const { return m_listing.GetFindMatchCount(); }
     // "Find: 37 of 40,000 programs" while a Find text is given ("Find: 37 of 120" of the rows a
     // filter left); empty without one or with nothing listed.
     QString GetFindStatus() const;
@@ -200,11 +209,11 @@ public:
     // database list (one "Move" command) and in the rows, and selects them (see DropRows). Emits
     // DbModified when something moved.
     void DropItems();
-    bool IsDragging() const { return m_bDragging; }
-    int GetDragIndex() const { return m_nDragIndex; }
-    int GetDropIndex() const { return m_nDropIndex; }
+    bool IsDragging() const;
+    int GetDragIndex() const;
+    int GetDropIndex() const;
     // The window showing the drag image during a drag; null otherwise.
-    const QLabel* GetDragImage() const { return m_pDragImage.get(); }
+    const QLabel* GetDragImage() const;
     static constexpr int DRAG_IMAGE_DX = 10;
     static constexpr int DRAG_IMAGE_DY = 14;
 
@@ -219,7 +228,11 @@ public:
     // The keyboard's current row, -1 when there is none.
     int GetCurrentRow() const;
     void SelectRow(int nRow);
+    // Selects the rows of these records and no others; the first becomes current and is scrolled to.
+    void SelectRecords(const std::vector<int32_t>& ids);
     CProgListModel* GetModel() const { return m_pModel; }
+    // What the pane lists: kind, parent, filter, sort and Find.
+    const CListing& GetListing() const { return m_listing; }
     // Redraws names after the code page changed; a sort or Find by name is done again.
     void RefreshNames();
 
@@ -244,6 +257,9 @@ signals:
     void SortChanged();
     // The Find text, its armed state or the number of its matches changed: see GetFindStatus.
     void FindChanged();
+    // Rows of a read-only pane were dragged and let go at ptGlobal (screen coordinates); the selected
+    // rows are the ones dragged.
+    void RowsDropped(const QPoint& ptGlobal);
 
 protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
@@ -254,6 +270,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent* pEvent) override;
 
 private:
+    friend class CListDragger;
+    friend class CListFinder;
+    friend class CListSorter;
+
     // Pushes the command, wrapped with the records selected now; the history's command, or null
     // when it changed nothing.
     CViewCommand* PushCommand(std::unique_ptr<CEditCommand> pCommand);
@@ -265,25 +285,19 @@ private:
     bool Refresh(unsigned nTouched, int32_t nSelectKind, const CIdRuns* pSelect);
     // The signals after a change of the database.
     void AnnounceChange(unsigned nTouched, bool bRowsChanged);
-    // The rows of the listing before Find: the records of the kind under the parent in database
-    // order; while filtered only those the filter kept, and those in pKeep (which join them); sorted
-    // while a sort is in force.
-    std::vector<int32_t> ListRows(const CIdRuns* pKeep);
-    // The rows Find leaves of rows (all of them without a Find text, or while it is armed), with
-    // the rows of the records in pKeep; counts the matches.
-    std::vector<int32_t> NarrowRows(const std::vector<int32_t>& rows, const CIdRuns* pKeep);
-    // Shows unnarrowed, narrowed by Find, in place of the rows: the view keeps its scroll position
-    // and the records in select are selected.
-    void ShowRows(std::vector<int32_t> unnarrowed, const CIdRuns& select);
+    // Lists the rows again from the database (see CListing::Relist), with the records in pKeep, and
+    // shows them narrowed by Find: the view keeps its scroll position and the records in select are
+    // selected.
+    void ShowRows(const CIdRuns* pKeep, const CIdRuns& select);
+    // Shows the listing's unnarrowed rows narrowed by Find again, the selected records still selected
+    // where they are shown.
+    void ShowNarrowed();
+    // The rows the drag moved (from row nDrag, dropped on row nDrop) after the command ran.
+    void DropRows(int nDrag, int nDrop);
     // The number of records the tree node lists, before Filter and Find.
     int GetListingCount() const;
     // "program" or "programs" for nCount records of nKind.
     static const char* KindNoun(int32_t nKind, int nCount);
-    // Selects the first row after nFrom (before it with bBackward) whose name contains the Find
-    // text, going round the end, and scrolls to it; false, saying so, when no row does.
-    bool SelectMatch(int nFrom, bool bBackward);
-    void OnSortIndicatorChanged(int nSection, Qt::SortOrder nOrder);
-    void ShowSortIndicator();
     // After the rows changed without ShowRows (Delete, a drop, a keyboard move): the unnarrowed rows
     // follow, from the database when the rows are not sorted.
     void UpdateUnnarrowed();
@@ -292,55 +306,26 @@ private:
     void SelectIds(const CIdRuns& ids);
     void OnCommitCell(const QModelIndex& index, const QString& strText);
     void UpdateFilterAction();
-    void SetFiltered(bool bFiltered);
     void SetRowSelection(const std::vector<bool>& selected);
     // Makes nRow (-1: none) the keyboard's current row without changing the selection.
     void SetCurrentRow(int nRow);
-    void ResetPress();
-    // Ends the drag state (image, auto scroll, mouse tracking) without dropping.
-    void StopDragging();
-    // Makes the row under pt, clamped into the rows' area, the drop target; over no row the last
-    // target stays.
-    void UpdateDropTarget(const QPoint& pt);
-    // -1 or 1 while pt is near the top or bottom edge of the rows (or beyond it), else 0.
-    int AutoScrollDirection(const QPoint& pt) const;
-    void OnAutoScroll();
     void RememberColumnWidths();
     void ApplyColumnWidths();
+    // The base class's mouse handling, for the dragger.
+    void BaseMousePress(QMouseEvent* pEvent) { QTableView::mousePressEvent(pEvent); }
+    void SetViewState(State nState) { setState(nState); }
 
     CProgListModel* m_pModel = nullptr;
     std::unique_ptr<CEditHistory> m_pOwnHistory; // when no history was given
     CEditHistory* m_pHistory = nullptr;
-    int32_t m_nParentId = -1; // INVALID_ID: all of the kind
-    bool m_bFiltered = false;
-    std::unique_ptr<CIdRuns> m_pFilterIds; // the records the filter kept
-    int m_nSortColumn = -1;                // -1: database order
-    bool m_bSortDescending = false;
     std::unique_ptr<CNameCollation> m_pCollation;
-    std::vector<int32_t> m_unnarrowed; // the rows before Find
-    QString m_strFind;
-    bool m_bFindArmed = false;
-    int m_nFindMatches = 0;
-    std::unique_ptr<CFindMatcher> m_pMatcher;
+    CListing m_listing;
+    std::unique_ptr<CListDragger> m_pDragger;
+    std::unique_ptr<CListSorter> m_pSorter;
+    std::unique_ptr<CListFinder> m_pFinder;
     QList<int> m_columnWidths[3]; // by column set: satellites, transponders, programs
     QAction* m_pFilterAction = nullptr;
+    bool m_bReadOnly = false;
     IMessageSink* m_pSink = nullptr;
     std::function<int(CFilterDlg&)> m_fnRunFilterDlg;
-
-    // Drag state.
-    std::unique_ptr<QLabel> m_pDragImage;
-    bool m_bDragging = false;
-    int m_nDragIndex = -1;
-    int m_nDropIndex = -1;
-    // Scrolls the rows while a drag is near an edge; m_ptDrag is where the pointer last was.
-    QTimer* m_pAutoScroll = nullptr;
-    QPoint m_ptDrag;
-
-    // The left-button press that may become a drag: its row (-1: none) and where it was. A press
-    // on a row that is already selected keeps the selection, so that several rows can be dragged;
-    // it becomes a plain click on that row when the button comes up without a drag.
-    int m_nPressRow = -1;
-    QPoint m_ptPress;
-    bool m_bClickPending = false;
-    bool m_bHadMouseTracking = false;
 };

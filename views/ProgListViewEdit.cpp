@@ -1,10 +1,8 @@
 #include "views/ProgListView.h"
 
 #include "db/Columns.h"
-#include "db/ListFind.h"
 #include "db/ProgDb.h"
 #include "edit/EditHistory.h"
-#include "edit/InsertCommand.h"
 #include "edit/SetValues.h"
 #include "views/ProgListModel.h"
 #include "views/ViewCommand.h"
@@ -17,36 +15,16 @@
 // Editing: commands through the edit history, undo and redo, the rows refreshed from the database
 // afterwards, and the cells edited in place.
 
-CIdRuns::CIdRuns(std::vector<int32_t> ids)
-{
-    std::sort(ids.begin(), ids.end());
-    for (int32_t nId : ids) {
-        if (!m_runs.empty() && (nId == m_runs.back().second || nId - 1 == m_runs.back().second))
-            m_runs.back().second = nId;
-        else
-            m_runs.emplace_back(nId, nId);
-    }
-    m_runs.shrink_to_fit();
-}
-
-bool CIdRuns::Has(int32_t nId) const
-{
-    // The last run starting at or before nId.
-    auto it =
-        std::upper_bound(m_runs.begin(), m_runs.end(), nId,
-                         [](int32_t n, const std::pair<int32_t, int32_t>& run) { return n < run.first; });
-    return it != m_runs.begin() && nId <= std::prev(it)->second;
-}
-
 void CProgListView::SetEditHistory(CEditHistory* pHistory)
 {
     if (pHistory) {
         m_pHistory = pHistory;
         m_pOwnHistory.reset();
-    } else if (!m_pOwnHistory) {
-        m_pOwnHistory = std::make_unique<CEditHistory>(m_pModel->GetDb());
-        m_pHistory = m_pOwnHistory.get();
+        return;
     }
+    if (!m_pOwnHistory)
+        m_pOwnHistory = std::make_unique<CEditHistory>(m_pModel->GetDb());
+    m_pHistory = m_pOwnHistory.get();
 }
 
 std::vector<int32_t> CProgListView::GetSelectedIds() const
@@ -65,9 +43,9 @@ int CProgListView::GetCurrentRow() const
 CViewCommand* CProgListView::PushCommand(std::unique_ptr<CEditCommand> pCommand)
 {
     CProgDb* pDb = m_pModel->GetDb();
-    if (!pCommand || !pDb || m_pHistory->GetDb() != pDb)
+    if (!pCommand || !pDb || m_pHistory->GetDb() != pDb || m_bReadOnly)
         return nullptr;
-    m_pMatcher->Invalidate(); // the names Find keeps may change
+    m_listing.InvalidateFind(); // the names Find keeps may change
     CViewCommand::Selection before{GetKind(), CIdRuns(GetSelectedIds())};
     auto pView = std::make_unique<CViewCommand>(std::move(pCommand), std::move(before));
     return static_cast<CViewCommand*>(m_pHistory->Push(std::move(pView)));
@@ -80,9 +58,11 @@ CEditCommand* CProgListView::RunCommand(std::unique_ptr<CEditCommand> pCommand)
         return nullptr;
     const unsigned nTouched = pView->GetTouched();
     bool bRowsChanged;
-    if (const auto* pInsert = dynamic_cast<const CInsertCommand*>(pView->GetCommand())) {
-        const CIdRuns newIds(pInsert->GetNewIds());
-        bRowsChanged = Refresh(nTouched, pInsert->GetKind(), &newIds);
+    NodeType nAddedKind = NODE_PROG;
+    const std::vector<int32_t>* pAdded = pView->GetCommand()->GetAddedIds(nAddedKind);
+    if (pAdded && !pAdded->empty()) {
+        const CIdRuns newIds(*pAdded);
+        bRowsChanged = Refresh(nTouched, nAddedKind, &newIds);
     } else {
         bRowsChanged = Refresh(nTouched, GetKind(), nullptr);
     }
@@ -96,7 +76,7 @@ bool CProgListView::Undo()
     if (m_pHistory->GetDb() != m_pModel->GetDb())
         return false;
     CancelDrag();
-    m_pMatcher->Invalidate();
+    m_listing.InvalidateFind();
     const CEditCommand* pCommand = m_pHistory->Undo();
     if (!pCommand)
         return false;
@@ -113,7 +93,7 @@ bool CProgListView::Redo()
     if (m_pHistory->GetDb() != m_pModel->GetDb())
         return false;
     CancelDrag();
-    m_pMatcher->Invalidate();
+    m_listing.InvalidateFind();
     const CEditCommand* pCommand = m_pHistory->Redo();
     if (!pCommand)
         return false;
@@ -145,13 +125,18 @@ bool CProgListView::Refresh(unsigned nTouched, int32_t nSelectKind, const CIdRun
     // The records of the listing, from the database in its order, in one go. A filtered list keeps
     // only its rows that are still there, and the records about to be selected; so does Find.
     const CIdRuns kept = bSelectGiven ? *pSelect : CIdRuns(GetSelectedIds());
-    const int nMatches = m_nFindMatches;
-    ShowRows(ListRows(&kept), kept);
+    const int nMatches = GetFindMatchCount();
+    ShowRows(&kept, kept);
     if (bValues)
         m_pModel->RefreshTexts(); // rows that stayed in place show new values too
-    if (m_nFindMatches != nMatches)
+    if (GetFindMatchCount() != nMatches)
         emit FindChanged();
     return true;
+}
+
+void CProgListView::SelectRecords(const std::vector<int32_t>& ids)
+{
+    SelectIds(CIdRuns(ids));
 }
 
 void CProgListView::SelectIds(const CIdRuns& ids)
@@ -181,14 +166,14 @@ void CProgListView::AnnounceChange(unsigned nTouched, bool bRowsChanged)
     // The tree shows satellites (by name) and transponders (by frequency and symbol rate).
     if (nTouched & (TOUCH_SAT_ROWS | TOUCH_TP_ROWS | TOUCH_SAT_VALUES | TOUCH_TP_VALUES))
         emit TreeRecordsChanged();
-    if (bRowsChanged && m_bFiltered)
+    if (bRowsChanged && IsFiltered())
         emit FilterChanged();
     emit DbModified();
 }
 
 bool CProgListView::IsCellEditable(int nRow, int nColumn) const
 {
-    return m_pModel->IsEditable(nRow, nColumn);
+    return !m_bReadOnly && m_pModel->IsEditable(nRow, nColumn);
 }
 
 void CProgListView::EditCell(int nRow, int nColumn)

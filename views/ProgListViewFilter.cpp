@@ -2,6 +2,7 @@
 
 #include "db/ProgDb.h"
 #include "views/FilterDlg.h"
+#include "views/ListDragger.h"
 #include "views/ListFilter.h"
 #include "views/ProgListModel.h"
 #include "views/ViewCommand.h"
@@ -38,7 +39,7 @@ void CProgListView::OnFilter()
     rows.SetDb(m_pModel->GetDb());
     rows.SetColumns(m_pModel->GetColumns());
     rows.SetKind(nKind);
-    rows.SetRows(m_unnarrowed);
+    rows.SetRows(m_listing.GetUnnarrowed());
     CListFilter filter(rows);
     CFilterDlg dlg(&filter, m_pSink, this);
     dlg.SetTitle(nKind == NODE_PROG ? QStringLiteral("Prog Filter")
@@ -53,41 +54,31 @@ void CProgListView::OnFilter()
     std::vector<int32_t> ids;
     for (int nRow = filter.FindNextMatch(-1); nRow >= 0; nRow = filter.FindNextMatch(nRow))
         ids.push_back(rows.GetId(nRow));
-    m_pFilterIds = std::make_unique<CIdRuns>(std::move(ids));
-    m_bFiltered = true;
-    const int nMatches = m_nFindMatches;
-    ResetPress();
-    ShowRows(ListRows(nullptr), CIdRuns());
-    if (!m_strFind.isEmpty() && m_nFindMatches != nMatches)
+    m_listing.SetFilter(std::move(ids));
+    const int nMatches = GetFindMatchCount();
+    m_pDragger->ResetPress();
+    ShowRows(nullptr, CIdRuns());
+    if (!m_listing.GetFindText().empty() && GetFindMatchCount() != nMatches)
         emit FindChanged();
     emit FilterChanged(); // in force, or a further filter: fewer rows
 }
 
-void CProgListView::SetFiltered(bool bFiltered)
-{
-    if (bFiltered == m_bFiltered)
-        return;
-    m_bFiltered = bFiltered;
-    emit FilterChanged();
-}
-
 void CProgListView::ClearFilter()
 {
-    if (!m_bFiltered)
+    if (!m_listing.IsFiltered())
         return;
     const CIdRuns selected(GetSelectedIds());
-    m_bFiltered = false;
-    m_pFilterIds.reset();
-    const int nMatches = m_nFindMatches;
-    ShowRows(ListRows(nullptr), selected);
+    m_listing.EndFilter();
+    const int nMatches = GetFindMatchCount();
+    ShowRows(nullptr, selected);
     emit FilterChanged();
-    if (!m_strFind.isEmpty() && m_nFindMatches != nMatches)
+    if (!m_listing.GetFindText().empty() && GetFindMatchCount() != nMatches)
         emit FindChanged();
 }
 
 QString CProgListView::GetFilterStatus() const
 {
-    if (!m_bFiltered)
+    if (!m_listing.IsFiltered())
         return QString();
     // The records the listing showed before any filter: those of the kind under its parent.
     const int nTotal = GetListingCount();

@@ -2,27 +2,13 @@
 
 // Internal to the list pane: the selection kept with each command it runs.
 
+#include "db/IdRuns.h"
 #include "edit/EditCommand.h"
 
 #include <cstdint>
 #include <memory>
 #include <utility>
 #include <vector>
-
-// Record ids as runs of consecutive ids: the rows of thousands of selected records usually make a
-// handful of runs, so each command keeps its selections in a few bytes.
-class CIdRuns
-{
-public:
-    CIdRuns() = default;
-    explicit CIdRuns(std::vector<int32_t> ids);
-
-    bool Has(int32_t nId) const;
-    bool IsEmpty() const { return m_runs.empty(); }
-
-private:
-    std::vector<std::pair<int32_t, int32_t>> m_runs; // first and last id, ascending
-};
 
 // A command of the list pane as the history keeps it: the command itself with the records selected
 // before it ran and after it ran, each with the kind of record the list showed.

@@ -522,7 +522,7 @@ private slots:
         QVERIFY(frame.IsModified());
 
         prompt.saveAnswers.push_back(IPrompt::CHOICE_CANCEL); // keep the changes: no file dialog follows
-        frame.OnOpenDb();
+        frame.findChild<QAction*>(QStringLiteral("actionOpenDb"))->trigger();
         QCOMPARE(prompt.nSaveQuestions, 1);
         QVERIFY(prompt.dialogs.empty());
         QVERIFY(prompt.Drained());

@@ -173,6 +173,8 @@ private slots:
                                      "actionNewTransponder",
                                      "actionNewProgram",
                                      "-",
+                                     "actionTakeOver",
+                                     "-",
                                      "actionFind",
                                      "actionFindNext",
                                      "actionFindPrevious"}));
@@ -223,7 +225,7 @@ private slots:
         QStringList context;
         for (QAction* a : pContext->actions())
             context << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
-        QCOMPARE(context, texts.mid(0, texts.size() - 4)); // the Edit menu without Find
+        QCOMPARE(context, texts.mid(0, texts.size() - 6)); // the Edit menu without Take Over and Find
         pContext->popup(QPoint(10, 10));
         QVERIFY(QTest::qWaitForWindowExposed(pContext));
         QTest::mouseMove(pContext, pContext->actionGeometry(Action("actionNewTransponder")).center());

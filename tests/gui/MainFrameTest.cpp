@@ -42,7 +42,7 @@ private slots:
         QVERIFY(pFile);
         QCOMPARE(ActionTexts(pFile),
                  QStringList({"Open Db", "Open Excel", "Open JSON", "Open Bin 2.0", "Open Bin 2.5",
-                              "Recent &Files", "Filter(&F)", "&Save", "Save As Db", "Save As Excel",
+                              "Open &Reference List...", "Close Reference &List", "Recent &Files", "Filter(&F)", "&Save", "Save As Db", "Save As Excel",
                               "Save As JSON", "Merge To Bin", "-", "E&xit"}));
         QCOMPARE(Action("actionFilter")->shortcut(), QKeySequence(QStringLiteral("Ctrl+F")));
         QVERIFY(!m_pFrame->findChild<QMenu*>("menuRecentFiles")->isEnabled()); // nothing opened yet
@@ -50,7 +50,8 @@ private slots:
         QCOMPARE(view.mid(0, 3),
                  QStringList({"&Toolbar", "&Status Bar", "Keep &Backups of Overwritten Files"}));
         QVERIFY(Action("actionKeepBackups")->isChecked());
-        QCOMPARE(ActionTexts(m_pFrame->findChild<QMenu*>("menuTools")), QStringList({"&Check Database..."}));
+        QCOMPARE(ActionTexts(m_pFrame->findChild<QMenu*>("menuTools")),
+                 QStringList({"&Check Database...", "-", "Compare &With Reference", "&Order Like Reference..."}));
         QCOMPARE(ActionTexts(m_pFrame->findChild<QMenu*>("menuHelp")), QStringList({"&About Pelmora..."}));
         QCOMPARE(m_pFrame->menuBar()->actions().at(m_pFrame->menuBar()->actions().size() - 2)->text(),
                  QStringLiteral("&Tools")); // before Help

@@ -34,6 +34,7 @@ public:
     std::deque<QString> files;          // an empty string cancels the dialog
     std::deque<uint32_t> addrs;         // answers of the address question
     std::deque<SaveChoice> saveAnswers; // answers of the question about unsaved changes
+    std::deque<int> filterChoices;      // the filter chosen in an open dialog of several (-1 when empty)
     std::vector<Message> messages;
     std::vector<FileDialog> dialogs;
     std::vector<bool> addrAutoAllowed; // bAutoAllowed of each address question
@@ -48,6 +49,16 @@ public:
     QString GetOpenFileName(const QString& strFilter) override
     {
         dialogs.push_back({false, strFilter, QString(), QString(), true});
+        return NextFile("open dialog");
+    }
+    QString GetOpenFileNameOf(const QString& strFilter, int* pnFilter) override
+    {
+        dialogs.push_back({false, strFilter, QString(), QString(), true});
+        if (pnFilter) {
+            *pnFilter = filterChoices.empty() ? -1 : filterChoices.front();
+            if (!filterChoices.empty())
+                filterChoices.pop_front();
+        }
         return NextFile("open dialog");
     }
     QString GetSaveFileName(const QString& strFilter, const QString& strDefaultName,
