@@ -35,7 +35,7 @@ void AppendNumber(std::string& out, uint32_t nValue)
 
 std::string CsvText(const CProgDb& db, uint32_t nCodePage)
 {
-    CNameDecoder decoder(nCodePage);
+    CUtf8NameDecoder decoder(nCodePage);
     std::string out = HEADING;
     out.reserve(out.size() + size_t(db.GetProgList().GetCount()) * 80);
     uint32_t nNumber = 0;

@@ -99,13 +99,13 @@ std::string ProgramFlagsText(const ProgRecord& rec)
     return strFlags;
 }
 
-CNameDecoder::CNameDecoder(uint32_t nCodePage)
+CUtf8NameDecoder::CUtf8NameDecoder(uint32_t nCodePage)
     : m_pDecoder(std::make_unique<CodePage::CUtf8Decoder>(nCodePage)), m_bUtf8(nCodePage == CodePage::CP_UTF8)
 {}
 
-CNameDecoder::~CNameDecoder() = default;
+CUtf8NameDecoder::~CUtf8NameDecoder() = default;
 
-std::string CNameDecoder::ToUtf8(const std::string& strBytes)
+std::string CUtf8NameDecoder::ToUtf8(const std::string& strBytes)
 {
     // Text of code page 65001 is taken as it is by the conversion, so it is checked here.
     return m_bUtf8 ? CodePage::SanitizeUtf8(strBytes) : m_pDecoder->ToUtf8(strBytes);
@@ -118,7 +118,7 @@ CChannelTable::CChannelTable(const SChannelColumns& columns, bool bGrouped)
 CChannelTable CChannelTable::Grouped(const CProgDb& db, const SChannelColumns& columns, uint32_t nCodePage)
 {
     CChannelTable table(columns, true);
-    CNameDecoder decoder(nCodePage);
+    CUtf8NameDecoder decoder(nCodePage);
     const std::vector<const CNode*> sats = Nodes(db.GetSatList());
     const std::vector<const CNode*> tps = Nodes(db.GetTpList());
     const std::unordered_map<int32_t, int32_t> satPlaces = FirstPlaces(db.GetSatList());
@@ -183,7 +183,7 @@ CChannelTable CChannelTable::Listed(const CProgDb& db, const std::vector<int32_t
                                     const SChannelColumns& columns, uint32_t nCodePage)
 {
     CChannelTable table(columns, false);
-    CNameDecoder decoder(nCodePage);
+    CUtf8NameDecoder decoder(nCodePage);
     const std::vector<const CNode*> progs = Nodes(db.GetProgList());
     table.m_groups.emplace_back();
     std::vector<SChannelRow>& rows = table.m_groups.back().rows;

@@ -42,13 +42,13 @@ std::string ProgramFlagsText(const ProgRecord& rec);
 // Decodes stored names from one code page to UTF-8 for the exports, with the conversion kept open
 // between names. The result is always well-formed UTF-8: bytes the code page does not define (and,
 // in code page 65001 itself, invalid sequences) become U+FFFD.
-class CNameDecoder
+class CUtf8NameDecoder
 {
 public:
-    explicit CNameDecoder(uint32_t nCodePage);
-    ~CNameDecoder();
-    CNameDecoder(const CNameDecoder&) = delete;
-    CNameDecoder& operator=(const CNameDecoder&) = delete;
+    explicit CUtf8NameDecoder(uint32_t nCodePage);
+    ~CUtf8NameDecoder();
+    CUtf8NameDecoder(const CUtf8NameDecoder&) = delete;
+    CUtf8NameDecoder& operator=(const CUtf8NameDecoder&) = delete;
 
     std::string ToUtf8(const std::string& strBytes);
 

@@ -261,7 +261,7 @@ TEST(HtmlExportTest, PageIsValidAndShowsEveryNameInEveryCodePage)
         EXPECT_EQ(NameCells(page),
                   std::vector<std::string>(
                       {EscapeHtml(named.progUtf8),
-                       EscapeHtml(CNameDecoder(named.nCodePage).ToUtf8(named.progBytes.substr(0, 2)))}));
+                       EscapeHtml(CUtf8NameDecoder(named.nCodePage).ToUtf8(named.progBytes.substr(0, 2)))}));
         EXPECT_NE(page.find("<h2>" + EscapeHtml(named.satUtf8) + "</h2>"), std::string::npos)
             << named.nCodePage;
         EXPECT_NE(page.find(">11747/V/27500</th>"), std::string::npos);

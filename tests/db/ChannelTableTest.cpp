@@ -171,7 +171,7 @@ TEST(ChannelTableTest, NamesAreAlwaysUtf8)
         {65001, "\xE4\xB8\xAD", "\xE4\xB8\xAD"},
     };
     for (const Case& c : cases) {
-        CNameDecoder decoder(c.nCodePage);
+        CUtf8NameDecoder decoder(c.nCodePage);
         EXPECT_EQ(decoder.ToUtf8(c.bytes), c.expected) << c.nCodePage;
     }
 }
