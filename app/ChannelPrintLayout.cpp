@@ -39,7 +39,7 @@ QFont FixedFont()
     QFont font(QStringLiteral("DejaVu Sans Mono"));
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
-    // A size smaller than the entries', which its wide characters make look alike.
+    // One point smaller than the entries: its wider characters then look the same size.
     font.setPointSizeF(FONT_POINTS - 1);
     return font;
 }
