@@ -1,6 +1,8 @@
 #include "formats/Formats.h"
 
+#include "access/AccessCsv.h"
 #include "access/AccessDb.h"
+#include "access/AccessHtml.h"
 #include "access/AccessJson.h"
 #include "access/AccessUserDb.h"
 #include "access/AccessUserDb25.h"
@@ -73,6 +75,17 @@ const std::vector<FileFormat>& GetFormats()
          "JSON File(*.json);;All Files (*.*)",
          [](const ImportContext&) -> std::unique_ptr<CAccessIn> { return std::make_unique<CAccessJsonIn>(); },
          []() -> std::unique_ptr<CAccessOut> { return std::make_unique<CAccessJsonOut>(); }},
+        // For other tools and for reading: written, never read back.
+        {"csv",
+         {".csv"},
+         "CSV File(*.csv);;All Files (*.*)",
+         nullptr,
+         []() -> std::unique_ptr<CAccessOut> { return std::make_unique<CAccessCsvOut>(); }},
+        {"html",
+         {".html", ".htm"},
+         "HTML Page(*.html *.htm);;All Files (*.*)",
+         nullptr,
+         []() -> std::unique_ptr<CAccessOut> { return std::make_unique<CAccessHtmlOut>(); }},
     };
     return formats;
 }
@@ -110,6 +123,11 @@ std::string ReadableFormatNames()
 std::string WritableFormatNames()
 {
     return NameList(false);
+}
+
+bool IsExportOnly(const FileFormat& format)
+{
+    return format.fnMakeOut && !format.fnMakeIn;
 }
 
 std::string DefaultExtension(const FileFormat& format)

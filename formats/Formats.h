@@ -46,5 +46,9 @@ bool IsFirmwareImagePath(const std::string& strPath);
 // The names of the formats that can be read (or written), as "db, bin20, ...".
 std::string ReadableFormatNames();
 std::string WritableFormatNames();
+// True for a format written for other tools and never read back (csv, html): a file saved in it
+// does not hold the database, so it must not become the document that Save writes to, nor count as
+// saving the changes.
+bool IsExportOnly(const FileFormat& format);
 // The extension a new file of the format gets, without the dot ("db"); empty when it has none.
 std::string DefaultExtension(const FileFormat& format);

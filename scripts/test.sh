@@ -4,7 +4,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh qt6-base-dev fonts-dejavu-core desktop-file-utils appstream dpkg-dev
+# tidy checks the HTML export, poppler-utils reads the PDF export back, and the printed names need
+# fonts with Chinese (WenQuanYi Micro Hei) beside DejaVu (Latin, Cyrillic, Arabic).
+scripts/install-deps.sh qt6-base-dev fonts-dejavu-core fonts-wqy-microhei tidy poppler-utils desktop-file-utils \
+    appstream dpkg-dev
 
 cmake --preset test
 cmake --build --preset test -j"$(nproc)"

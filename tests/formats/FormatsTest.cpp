@@ -57,6 +57,7 @@ TEST(FormatsTest, NamesAndPathsPickTheirFormat)
         {"a.db", "db"},         {"dir/A.DB", "db"},     {"book.Xls", "xls"},    {"x.y/book.xls", "xls"},
         {"fw.bin", nullptr},    {"db", nullptr},        {"a.db/file", nullptr}, {"a.dbx", nullptr},
         {"channels.", nullptr}, {"a.xls.txt", nullptr}, {"list.JSON", "json"},  {"a.json.bak", nullptr},
+        {"list.csv", "csv"},    {"page.HTML", "html"},  {"page.htm", "html"},   {"a.csv.txt", nullptr},
     };
     for (const Case& c : cases) {
         const FileFormat* pFormat = FindFormatByPath(c.pszPath);
@@ -71,11 +72,19 @@ TEST(FormatsTest, NamesAndPathsPickTheirFormat)
     EXPECT_EQ(FindFormatByName("DB"), nullptr);
     // The lists the command line's messages name.
     EXPECT_EQ(ReadableFormatNames(), "db, bin20, bin25, xls, json");
-    EXPECT_EQ(WritableFormatNames(), "db, xls, json");
+    EXPECT_EQ(WritableFormatNames(), "db, xls, json, csv, html");
+    // Only the exports for other tools are written without being read back.
+    std::vector<std::string> exportOnly;
+    for (const FileFormat& format : GetFormats())
+        if (IsExportOnly(format))
+            exportOnly.push_back(format.strName);
+    EXPECT_EQ(exportOnly, std::vector<std::string>({"csv", "html"}));
+    EXPECT_EQ(DefaultExtension(*FindFormatByName("html")), "html");
     EXPECT_EQ(FindFormatByName("json")->strFilter, "JSON File(*.json);;All Files (*.*)");
 }
 
-// Every format that can be written reads back the satellites and programs it wrote.
+// Every format that can be written, other than the exports for other tools, reads back the
+// satellites and programs it wrote.
 TEST(FormatsTest, EveryWritableFormatReadsBackWhatItWrote)
 {
     CTempDir dir;
@@ -85,7 +94,7 @@ TEST(FormatsTest, EveryWritableFormatReadsBackWhatItWrote)
     CRecordingSink sink;
     int nWritable = 0;
     for (const FileFormat& format : GetFormats()) {
-        if (!format.fnMakeOut)
+        if (!format.fnMakeOut || IsExportOnly(format))
             continue;
         ++nWritable;
         ASSERT_TRUE(format.fnMakeIn) << format.strName;
