@@ -96,6 +96,11 @@ CFileCommands::CFileCommands(QMainWindow& frame, IPrompt& prompt, CDocument& doc
     };
     for (const auto& f : files)
         AddAction(f.pszName, QString::fromLatin1(f.pszText), f.pfnHandler)->setShortcut(f.key);
+    QAction* pNew = new QAction(QStringLiteral("&New"), &m_frame);
+    pNew->setObjectName("actionNew");
+    pNew->setShortcut(QKeySequence::New);
+    m_frame.addAction(pNew);
+    connect(pNew, &QAction::triggered, this, &CFileCommands::OnNew);
     QAction* pSave = new QAction(QStringLiteral("&Save"), &m_frame);
     pSave->setObjectName("actionSave");
     pSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
@@ -126,18 +131,9 @@ QAction* CFileCommands::AddAction(const char* pszName, const QString& strText,
     return pAction;
 }
 
-void CFileCommands::FillMenu(QMenu* pFile, QAction* pFilter)
+void CFileCommands::AddRecentFiles(QMenu* pFile, QAction* pBefore)
 {
-    for (const char* pszName :
-         {"actionOpenDb", "actionOpenExcel", "actionOpenJson", "actionOpenBin20", "actionOpenBin25"})
-        pFile->addAction(m_frame.findChild<QAction*>(QString::fromLatin1(pszName)));
-    pFile->addAction(pFilter);
-    for (const char* pszName :
-         {"actionSave", "actionSaveAsDb", "actionSaveAsExcel", "actionSaveAsJson", "actionMergeToBin"})
-        pFile->addAction(m_frame.findChild<QAction*>(QString::fromLatin1(pszName)));
-    pFile->addSeparator();
-    pFile->addAction(m_frame.findChild<QAction*>(QStringLiteral("actionExit")));
-    m_pRecentFiles = new CRecentFiles(pFile, pFilter, this);
+    m_pRecentFiles = new CRecentFiles(pFile, pBefore, this);
     connect(m_pRecentFiles, &CRecentFiles::OpenRequested, this,
             [this](const RecentFile& file) { OpenRecent(file); });
 }
@@ -175,8 +171,9 @@ void CFileCommands::ReportLastError(const char* pszCaption)
 
 void CFileCommands::SetDocumentFile(const QString& strPath, const QString& strFormat, const QString& strName)
 {
+    // Save writes the document back in its format, and a load must be able to read it again.
     const FileFormat* pFormat = FindFormatByName(strFormat.toStdString());
-    if (pFormat && pFormat->fnMakeOut && !strPath.isEmpty())
+    if (pFormat && pFormat->fnMakeOut && pFormat->fnMakeIn && !strPath.isEmpty())
         m_doc.SetFile(strPath.toStdString(), pFormat->strName, strName.toStdString());
     else
         m_doc.SetFile(std::string(), std::string(), strName.toStdString());
@@ -301,6 +298,16 @@ bool CFileCommands::OpenRecent(const RecentFile& file)
     return LoadFile(*pImporter, file.strPath, file.strFormat, file.nAddr);
 }
 
+bool CFileCommands::OnNew()
+{
+    if (!ConfirmClose())
+        return false;
+    const std::unique_ptr<CProgDb> pOld = m_doc.Replace(std::make_unique<CProgDb>());
+    emit DocumentReplaced(); // the panes let go of the old database
+    SetDocumentFile(QString(), QString(), QStringLiteral("Untitled"));
+    return true;
+}
+
 bool CFileCommands::OpenSample()
 {
     CAccessDummyIn importer;
@@ -357,6 +364,10 @@ bool CFileCommands::WriteDb(CAccessOut& exporter, const QString& strPath, const 
         ReportLastError("Save Error");
         return false;
     }
+    // An export only (CSV, HTML) does not hold the database: nothing counts as saved.
+    const FileFormat* pFormat = FindFormatByName(strFormat.toStdString());
+    if (pFormat && IsExportOnly(*pFormat))
+        return true;
     m_doc.GetHistory().SetClean();
     if (!strFormat.isEmpty()) {
         SetDocumentFile(strPath, strFormat, QFileInfo(strPath).fileName());
@@ -381,6 +392,35 @@ bool CFileCommands::SaveFormat(const char* pszFormat)
     const std::unique_ptr<CAccessOut> pExporter = pFormat->fnMakeOut();
     return SaveWithDialog(*pExporter, QString::fromStdString(DefaultExtension(*pFormat)),
                           QString::fromStdString(pFormat->strFilter), QString::fromLatin1(pszFormat));
+}
+
+QString CFileCommands::AskExportPath(const QString& strFilter, const QString& strExtension)
+{
+    QString strBase = QFileInfo(QString::fromStdString(m_doc.GetName())).completeBaseName();
+    if (strBase.isEmpty())
+        strBase = QStringLiteral("DefaultDb");
+    return m_prompt.GetSaveFileName(strFilter, strBase + QLatin1Char('.') + strExtension, strExtension,
+                                    false);
+}
+
+bool CFileCommands::ExportFormat(const char* pszFormat)
+{
+    const FileFormat* pFormat = FindFormatByName(pszFormat);
+    if (!pFormat || !pFormat->fnMakeOut)
+        return false;
+    if (!m_doc.GetDb() || m_doc.GetDb()->IsEmpty()) {
+        ShowError(QStringLiteral("No data to save!"), "Empty");
+        return false;
+    }
+    const QString strPath = AskExportPath(QString::fromStdString(pFormat->strFilter),
+                                          QString::fromStdString(DefaultExtension(*pFormat)));
+    if (strPath.isEmpty())
+        return false;
+    const std::unique_ptr<CAccessOut> pExporter = pFormat->fnMakeOut();
+    if (!WriteDb(*pExporter, strPath, QString::fromLatin1(pszFormat)))
+        return false;
+    emit StatusMessage(QStringLiteral("Exported %1").arg(QDir::toNativeSeparators(strPath)), 5000);
+    return true;
 }
 
 void CFileCommands::OnOpenDb()

@@ -46,9 +46,9 @@ public:
     // Called before the database is read for a save, a merge or a close: a cell being typed into is
     // set first.
     void SetCommitEditing(std::function<void()> fn) { m_fnCommitEditing = std::move(fn); }
-    // Fills the File menu: the load and save commands with the Filter command after the loads, Merge
-    // To Bin, Recent Files and Exit.
-    void FillMenu(QMenu* pFile, QAction* pFilter);
+    // Adds File > Recent Files to the File menu before pBefore. The other commands are actions of the
+    // frame with object names ("actionOpenDb", "actionSave", ...), which the frame puts in its menu.
+    void AddRecentFiles(QMenu* pFile, QAction* pBefore);
     // View > Keep Backups of Overwritten Files (on unless turned off; remembered).
     QAction* GetBackupAction() const { return m_pBackupAction; }
     bool IsKeepingBackups() const;
@@ -68,6 +68,9 @@ public:
     bool OpenRecent(const RecentFile& file);
     // Loads the built-in sample database.
     bool OpenSample();
+    // File > New: after the question about unsaved changes, an empty database titled "Untitled",
+    // without a file (Save asks for one). False when the user cancelled.
+    bool OnNew();
     // Asks for a target (proposing "DefaultDb.<ext>"; an existing file is replaced only after the
     // dialog's question) and writes the database with the exporter.
     void DoSave(CAccessOut& exporter, const QString& strExtension, const QString& strFilter);
@@ -78,6 +81,20 @@ public:
     // start-up directory first) and stops before anything is written when it is missing; merges the
     // database into P, then has the converter turn it into a USB upgrade image at P.
     void DoMerge(CAccessOut& writer);
+    // File > Export CSV... and Export HTML...: asks for a target (proposing the document's name with
+    // the format's extension) and writes the database with the exporter of a format of the table that
+    // is export only. The file does not become the document and the changes do not count as saved.
+    // True when it was written.
+    bool ExportFormat(const char* pszFormat);
+    // Before strPath is overwritten: makes its backup when backups are kept. false after a message
+    // under pszCaption when the backup could not be made.
+    bool KeepBackup(const QString& strPath, const char* pszCaption);
+    // A target file for an export: the save dialog with strFilter, proposing the document's name with
+    // strExtension. Empty when cancelled.
+    QString AskExportPath(const QString& strFilter, const QString& strExtension);
+    // "<caption>" box with the stored last-error message (cleared afterwards) or "Unknown Error!".
+    void ReportLastError(const char* pszCaption);
+
     // How long the merge waits for the converter before giving up.
     void SetConverterTimeout(int nMilliseconds) { m_converter.SetTimeout(nMilliseconds); }
 
@@ -123,17 +140,12 @@ private:
     bool SaveWithDialog(CAccessOut& exporter, const QString& strExtension, const QString& strFilter,
                         const QString& strFormat);
     // Keeps the backup, then writes the database to strPath with the exporter. On success the file
-    // becomes the document's (when strFormat is a format of the table) and the changes count as
-    // saved. false after a message under "Save Error".
+    // becomes the document's (when strFormat is a format of the table that can be read back) and the
+    // changes count as saved. false after a message under "Save Error".
     bool WriteDb(CAccessOut& exporter, const QString& strPath, const QString& strFormat);
-    // Before strPath is overwritten: makes its backup when backups are kept. false after a message
-    // under pszCaption when the backup could not be made.
-    bool KeepBackup(const QString& strPath, const char* pszCaption);
     // The document is now strPath (Save writes there when strFormat is a writable format).
     void SetDocumentFile(const QString& strPath, const QString& strFormat, const QString& strName);
     void CommitEditing();
-    // "<caption>" box with the stored last-error message (cleared afterwards) or "Unknown Error!".
-    void ReportLastError(const char* pszCaption);
     void ShowInfo(const QString& strText, const char* pszCaption);
     void ShowError(const QString& strText, const char* pszCaption);
 

@@ -7,6 +7,7 @@
 #include "app/FileCommands.h"
 #include "app/FindBar.h"
 #include "app/FlagActions.h"
+#include "app/PrintCommands.h"
 #include "app/Prompt.h"
 #include "app/RecentFiles.h"
 #include "app/ReferenceCommands.h"
@@ -79,6 +80,7 @@ CMainFrame::CMainFrame(IPrompt& prompt, QWidget* pParent)
     connect(m_pFindBar, &CFindBar::StatusChanged, this, &CMainFrame::UpdateFilterStatus);
     m_pCheck = new CCheckCommand(*this, m_doc, *m_pListView);
     connect(m_pCheck, &CCheckCommand::RecordRequested, this, &CMainFrame::SelectRecord);
+    m_pPrint = new CPrintCommands(*this, m_doc, *m_pListView, *m_pFiles, m_prompt);
     m_pRefs =
         new CReferenceCommands(*this, *m_pSplitter, m_doc, *m_pTreeView, *m_pListView, *m_pFiles, m_prompt);
     connect(
@@ -208,11 +210,42 @@ void CMainFrame::CreateMenus()
 {
     QMenu* pFile = menuBar()->addMenu(QStringLiteral("&File"));
     pFile->setObjectName("menuFile");
-    QAction* pFilter = findChild<QAction*>(QStringLiteral("actionFilter"));
-    m_pFiles->FillMenu(pFile, pFilter);
-    QAction* pRecent = m_pFiles->GetRecentFiles()->GetMenu()->menuAction();
-    pFile->insertAction(pRecent, m_pRefs->GetOpenAction());
-    pFile->insertAction(pRecent, m_pRefs->GetCloseAction());
+    // The commands in groups: new, the loads with the recent files, the reference list, the filter, the
+    // saves, printing and exports, the merge, and the end.
+    for (const char* pszName : {"actionNew",
+                                "-",
+                                "actionOpenDb",
+                                "actionOpenExcel",
+                                "actionOpenJson",
+                                "actionOpenBin20",
+                                "actionOpenBin25",
+                                "recent",
+                                "actionOpenReference",
+                                "actionCloseReference",
+                                "-",
+                                "actionFilter",
+                                "-",
+                                "actionSave",
+                                "actionSaveAsDb",
+                                "actionSaveAsExcel",
+                                "actionSaveAsJson",
+                                "-",
+                                "actionPrint",
+                                "actionExportPdf",
+                                "actionExportCsv",
+                                "actionExportHtml",
+                                "-",
+                                "actionMergeToBin",
+                                "-",
+                                "actionExit"}) {
+        const QString strName = QString::fromLatin1(pszName);
+        if (strName == QLatin1String("-"))
+            pFile->addSeparator();
+        else if (strName == QLatin1String("recent"))
+            m_pFiles->AddRecentFiles(pFile, pFile->addSeparator());
+        else
+            pFile->addAction(findChild<QAction*>(strName));
+    }
 
     QMenu* pEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
     pEdit->setObjectName("menuEdit");

@@ -19,6 +19,7 @@ class CEncodingMenu;
 class CFileCommands;
 class CFindBar;
 class CFlagActions;
+class CPrintCommands;
 class CProgBrowseView;
 class CProgDb;
 class CProgListView;
@@ -78,6 +79,7 @@ public:
     QSplitter* GetSplitter() const { return m_pSplitter; }
     CFileCommands* GetFileCommands() const { return m_pFiles; }
     CReferenceCommands* GetReferenceCommands() const { return m_pRefs; }
+    CPrintCommands* GetPrintCommands() const { return m_pPrint; }
     CEncodingMenu* GetEncodingMenu() const { return m_pEncodingMenu; }
     CEditActions* GetEditActions() const { return m_pEditActions; }
     CFlagActions* GetFlagActions() const { return m_pFlags; }
@@ -132,6 +134,7 @@ private:
     CFindBar* m_pFindBar = nullptr;
     CCheckCommand* m_pCheck = nullptr;
     CReferenceCommands* m_pRefs = nullptr;
+    CPrintCommands* m_pPrint = nullptr;
     CEncodingMenu* m_pEncodingMenu = nullptr;
     QString m_strCurDir;
     CClipboardManager* m_pClipboard = nullptr;

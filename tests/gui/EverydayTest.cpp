@@ -149,6 +149,33 @@ private slots:
         QCOMPARE(pFavourites->childCount(), 1);
         QCOMPARE(List()->GetModel()->GetIds(), (std::vector<int32_t>{1, 3, 5}));
     }
+
+    // File > New: asks about unsaved changes first, gives an empty "Untitled" list that New Satellite
+    // fills, and Save asks for a name.
+    void NewStartsAnEmptyUntitledList()
+    {
+        QCOMPARE(Action("actionNew")->shortcut(), QKeySequence(QKeySequence::New));
+        OpenDb();
+        DeleteAProgram();
+        m_pPrompt->saveAnswers.push_back(IPrompt::CHOICE_CANCEL);
+        Trigger("actionNew");
+        QCOMPARE(m_pFrame->GetDb()->GetProgList().GetCount(), 5); // kept
+        m_pPrompt->saveAnswers.push_back(IPrompt::CHOICE_DISCARD);
+        Trigger("actionNew");
+        QVERIFY(m_pFrame->GetDb()->IsEmpty());
+        QCOMPARE(m_pFrame->windowTitle(), QStringLiteral("Untitled - Ravelin Advanced"));
+        QCOMPARE(Tree()->topLevelItemCount(), 3);
+        Trigger("actionNewSatellite");
+        QCOMPARE(m_pFrame->GetDb()->GetSatList().GetCount(), 1);
+        QCOMPARE(m_pFrame->windowTitle(), QStringLiteral("Untitled* - Ravelin Advanced"));
+        List()->CommitEditing();
+        m_pPrompt->files.push_back(Path(QStringLiteral("new.db")));
+        Trigger("actionSave");
+        QCOMPARE(m_pPrompt->dialogs.back().strDefaultName, QStringLiteral("DefaultDb.db"));
+        QCOMPARE(m_pFrame->GetDocPath(), Path(QStringLiteral("new.db")));
+        QCOMPARE(m_pFrame->windowTitle(), QStringLiteral("new.db - Ravelin Advanced"));
+        m_pPrompt->Reset();
+    }
 };
 
 RAVELIN_GUI_TEST_MAIN(CEverydayTest)

@@ -6,9 +6,13 @@
 #include "GuiTestMain.h"
 #include "tests/access/UserDbImage.h"
 
+#include "app/ChannelPrint.h"
+#include "app/PrintCommands.h"
+#include "app/PrintOptionsDlg.h"
 #include "app/RecentFiles.h"
 #include "views/ProgBrowseView.h"
 
+#include <QFileInfo>
 #include <QMenu>
 
 namespace {
@@ -630,6 +634,46 @@ private slots:
         QCOMPARE(Entries().size(), 8);
         QCOMPARE(Entries().first(), QStringLiteral("&1 s8.db"));
         QCOMPARE(Entries().last(), QStringLiteral("&8 s1.db"));
+    }
+
+    // Print and the exports go out through their actions; an export never becomes the document nor
+    // counts as saving the changes.
+    void PrintAndExportsThroughTheirActions()
+    {
+        const QString strDb = SampleDbFile();
+        QVERIFY(m_pFrame->OpenFile(strDb));
+        DeleteAProgram();
+        const int nRecent = m_pFrame->GetRecentFiles()->GetFiles().size();
+        m_pFrame->GetPrintCommands()->SetOptionsDlgRunner(
+            [](CPrintOptionsDlg&) { return int(QDialog::Accepted); });
+        const struct
+        {
+            const char* pszAction;
+            const char* pszFile;
+            QByteArray start;
+        } exports[] = {
+            {"actionExportCsv", "out.csv", "Number,Name,Satellite,"},
+            {"actionExportHtml", "out.html", "<!DOCTYPE html>"},
+            {"actionExportPdf", "out.pdf", "%PDF"},
+        };
+        for (const auto& e : exports) {
+            m_pPrompt->files.push_back(Path(QString::fromLatin1(e.pszFile)));
+            Trigger(e.pszAction);
+            QVERIFY2(ReadAll(Path(QString::fromLatin1(e.pszFile))).startsWith(e.start), e.pszAction);
+            QCOMPARE(m_pFrame->GetDocPath(), strDb);
+            QVERIFY(m_pFrame->IsModified());
+            QCOMPARE(m_pFrame->GetRecentFiles()->GetFiles().size(), nRecent);
+            QCOMPARE(m_pPrompt->dialogs.back().strDefaultName,
+                     QStringLiteral("sample.") + QFileInfo(QString::fromLatin1(e.pszFile)).suffix());
+        }
+        QVERIFY(m_pPrompt->messages.empty());
+
+        int nPreviews = 0;
+        m_pFrame->GetPrintCommands()->SetPreviewRunner(
+            [&nPreviews](CPrintPreview& preview) { nPreviews += preview.GetDialog() != nullptr; });
+        QCOMPARE(Action("actionPrint")->shortcut(), QKeySequence(QKeySequence::Print));
+        Trigger("actionPrint");
+        QCOMPARE(nPreviews, 1);
     }
 };
 

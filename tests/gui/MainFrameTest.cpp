@@ -40,18 +40,42 @@ private slots:
         QCOMPARE(m_pFrame->windowTitle(), QStringLiteral("Ravelin Advanced"));
         QMenu* pFile = m_pFrame->findChild<QMenu*>("menuFile");
         QVERIFY(pFile);
-        QCOMPARE(ActionTexts(pFile),
-                 QStringList({"Open Db", "Open Excel", "Open JSON", "Open Bin 2.0", "Open Bin 2.5",
-                              "Open &Reference List...", "Close Reference &List", "Recent &Files", "Filter(&F)", "&Save", "Save As Db", "Save As Excel",
-                              "Save As JSON", "Merge To Bin", "-", "E&xit"}));
+        QCOMPARE(ActionTexts(pFile), QStringList({"&New",
+                                                  "-",
+                                                  "Open Db",
+                                                  "Open Excel",
+                                                  "Open JSON",
+                                                  "Open Bin 2.0",
+                                                  "Open Bin 2.5",
+                                                  "Recent &Files",
+                                                  "-",
+                                                  "Open &Reference List...",
+                                                  "Close Reference &List",
+                                                  "-",
+                                                  "Filter(&F)",
+                                                  "-",
+                                                  "&Save",
+                                                  "Save As Db",
+                                                  "Save As Excel",
+                                                  "Save As JSON",
+                                                  "-",
+                                                  "&Print...",
+                                                  "Export P&DF...",
+                                                  "Export &CSV...",
+                                                  "Export &HTML...",
+                                                  "-",
+                                                  "Merge To Bin",
+                                                  "-",
+                                                  "E&xit"}));
         QCOMPARE(Action("actionFilter")->shortcut(), QKeySequence(QStringLiteral("Ctrl+F")));
         QVERIFY(!m_pFrame->findChild<QMenu*>("menuRecentFiles")->isEnabled()); // nothing opened yet
         QStringList view = ActionTexts(m_pFrame->findChild<QMenu*>("menuView"));
         QCOMPARE(view.mid(0, 3),
                  QStringList({"&Toolbar", "&Status Bar", "Keep &Backups of Overwritten Files"}));
         QVERIFY(Action("actionKeepBackups")->isChecked());
-        QCOMPARE(ActionTexts(m_pFrame->findChild<QMenu*>("menuTools")),
-                 QStringList({"&Check Database...", "-", "Compare &With Reference", "&Order Like Reference..."}));
+        QCOMPARE(
+            ActionTexts(m_pFrame->findChild<QMenu*>("menuTools")),
+            QStringList({"&Check Database...", "-", "Compare &With Reference", "&Order Like Reference..."}));
         QCOMPARE(ActionTexts(m_pFrame->findChild<QMenu*>("menuHelp")), QStringList({"&About Pelmora..."}));
         QCOMPARE(m_pFrame->menuBar()->actions().at(m_pFrame->menuBar()->actions().size() - 2)->text(),
                  QStringLiteral("&Tools")); // before Help
