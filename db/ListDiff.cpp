@@ -231,7 +231,7 @@ CListDiff DiffLists(const CProgDb& a, const CProgDb& b)
 CListDiff DiffLists(const CProgDb& a, const CProgDb& b, CListMatch match)
 {
     CListDiff diff;
-    diff.match = std::move(match);
+    diff.match = MatchFits(match, a, b) ? std::move(match) : MatchLists(a, b);
     for (NodeType nKind : {NODE_SAT, NODE_TP, NODE_PROG}) {
         CKindDiff& d = diff.kinds[nKind];
         DiffKind(a, b, diff.match, nKind, d);

@@ -500,6 +500,18 @@ CListMatch MatchLists(const CProgDb& list, const CProgDb& ref)
     return match;
 }
 
+bool MatchFits(const CListMatch& match, const CProgDb& list, const CProgDb& ref)
+{
+    for (NodeType nKind : {NODE_SAT, NODE_TP, NODE_PROG}) {
+        const CKindMatch& m = match.kinds[nKind];
+        if (m.refOf.size() != static_cast<size_t>(list.GetList(nKind).GetCount()) ||
+            m.how.size() != m.refOf.size() ||
+            m.listOf.size() != static_cast<size_t>(ref.GetList(nKind).GetCount()))
+            return false;
+    }
+    return true;
+}
+
 std::string MatchName(const std::string& strBytes)
 {
     CNameFolder folder;

@@ -69,6 +69,10 @@ struct CListMatch
 // from the ANSI code page as it is at the call. Never fails; takes O(n log n) for n records.
 CListMatch MatchLists(const CProgDb& list, const CProgDb& ref);
 
+// True when match has the shape of a matching of list against ref: as many entries as each list has
+// records. The functions that take a matching do the matching themselves when it does not fit.
+bool MatchFits(const CListMatch& match, const CProgDb& list, const CProgDb& ref);
+
 // A name as the matching compares it: its bytes decoded from the ANSI code page to UTF-8, spaces and
 // tabs at both ends dropped, case-folded (CodePage::FoldCase).
 std::string MatchName(const std::string& strBytes);

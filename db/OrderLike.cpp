@@ -64,9 +64,12 @@ bool COrderPlan::ChangesNothing() const
            nAdded[NODE_PROG] == 0;
 }
 
-COrderPlan PlanOrderLike(const CProgDb& db, const CProgDb& ref, const CListMatch& match,
+COrderPlan PlanOrderLike(const CProgDb& db, const CProgDb& ref, const CListMatch& givenMatch,
                          const COrderOptions& options)
 {
+    const bool bFits = MatchFits(givenMatch, db, ref);
+    const CListMatch ownMatch = bFits ? CListMatch() : MatchLists(db, ref);
+    const CListMatch& match = bFits ? givenMatch : ownMatch;
     COrderPlan plan;
     const std::vector<std::vector<bool>> add =
         options.bAddMissing ? RefRecordsToAdd(ref, match) : std::vector<std::vector<bool>>();

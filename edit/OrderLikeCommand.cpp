@@ -161,7 +161,7 @@ std::unique_ptr<COrderLikeCommand> COrderLikeCommand::Make(const CProgDb& db, co
                                                            const CListMatch* pMatch)
 {
     CListMatch ownMatch;
-    if (!pMatch) {
+    if (!pMatch || !MatchFits(*pMatch, db, ref)) {
         ownMatch = MatchLists(db, ref);
         pMatch = &ownMatch;
     }

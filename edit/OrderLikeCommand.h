@@ -22,9 +22,9 @@ class COrderLikeCommand : public CEditCommand
 public:
     // Plans ordering db like ref and copies from ref everything the change needs (names, flags, the
     // records to add), so that ref may be closed afterwards. match is MatchLists(db, ref) of the two
-    // as they are; without it the matching is done here. The command is for db as it is now: when
-    // the lengths of db's lists differ at the first Apply, it changes nothing. Its text is "Order
-    // Like Reference"; it changes nothing when the plan does not (COrderPlan::ChangesNothing).
+    // as they are; without it (or when it does not fit their lists) the matching is done here. The command is
+    // for db as it is now: when the lengths of db's lists differ at the first Apply, it changes nothing. Its
+    // text is "Order Like Reference"; it changes nothing when the plan does not (COrderPlan::ChangesNothing).
     static std::unique_ptr<COrderLikeCommand> Make(const CProgDb& db, const CProgDb& ref,
                                                    const COrderOptions& options,
                                                    const CListMatch* pMatch = nullptr);

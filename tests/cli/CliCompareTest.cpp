@@ -31,7 +31,8 @@ protected:
     // another order, the provider's names, a transponder off by one, a satellite and a program more,
     // ZDF gone.
     static constexpr const char* KEPT = R"({
- "satellites": [{"SatID": 0, "Name": "Astra", "Longitude": 192}, {"SatID": 1, "Name": "Hotbird", "Longitude": 130}],
+ "satellites": [{"SatID": 0, "Name": "Astra", "Longitude": 192},
+                {"SatID": 1, "Name": "Hotbird", "Longitude": 130}],
  "transponders": [{"TpID": 0, "SatID": 0, "Frequency": 11000, "SymbolRate": 27500},
                   {"TpID": 1, "SatID": 0, "Frequency": 12000, "SymbolRate": 27500, "Polar": 1},
                   {"TpID": 2, "SatID": 1, "Frequency": 11500, "SymbolRate": 27500}],
@@ -42,7 +43,8 @@ protected:
               {"TpID": 2, "ProgName": "Rai 2", "ServiceId": 5}]
 })";
     static constexpr const char* RESCAN = R"({
- "satellites": [{"SatID": 0, "Name": "Hotbird", "Longitude": 130}, {"SatID": 1, "Name": "Astra", "Longitude": 192},
+ "satellites": [{"SatID": 0, "Name": "Hotbird", "Longitude": 130},
+                {"SatID": 1, "Name": "Astra", "Longitude": 192},
                 {"SatID": 2, "Name": "Türksat", "Longitude": 420}],
  "transponders": [{"TpID": 0, "SatID": 0, "Frequency": 11501, "SymbolRate": 27500},
                   {"TpID": 1, "SatID": 1, "Frequency": 12000, "SymbolRate": 27500, "Polar": 1},
