@@ -47,6 +47,6 @@ private:
     bool m_bResolved = false;
     std::unique_ptr<CEditCommand> m_pValues;   // names and flags, at the positions before the move
     std::unique_ptr<CEditCommand> m_pOrder[3]; // the moves, by kind
-    std::unique_ptr<CInsertCommand> m_pInsert; // the added records
+    std::unique_ptr<CInsertCommand> m_pInsert; // the added records, at the ends of the lists before the moves
     std::vector<int32_t> m_noIds;
 };
