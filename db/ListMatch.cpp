@@ -1,5 +1,6 @@
 #include "db/ListMatch.h"
 
+#include "db/IdMap.h"
 #include "db/ParentPositions.h"
 #include "db/ProgDb.h"
 #include "platform/CaseFold.h"
@@ -41,28 +42,43 @@ size_t SlotOf(uint64_t nKey, size_t nMask)
     return static_cast<size_t>((nKey * 0x9E3779B97F4A7C15ull) >> 32) & nMask;
 }
 
+// A record of a list with the key it is grouped under.
+struct SKeyed
+{
+    int32_t nPos;
+    uint64_t nKey; // NO_KEY: in no group
+};
+
 // The records of one list grouped by a key, each group in list order, for finding the first record
 // with a key that is not matched yet. A group is a chain of records in list order that starts in an
 // open hash table; the matched records at its start are unlinked as they are met, so that each is
-// passed over once and a whole matching step costs O(n).
+// passed over once and a whole matching step costs O(n). Only the records given take room.
 class CKeyGroups
 {
 public:
-    // keys: one per record of the list; records with NO_KEY are in no group.
-    explicit CKeyGroups(const std::vector<uint64_t>& keys)
-        : m_slots(TableSize(static_cast<size_t>(keys.size() - std::count(keys.begin(), keys.end(), NO_KEY)))),
-          m_nMask(m_slots.size() - 1), m_next(keys.size(), -1)
+    // nCandidates records, keyAt(k) giving the k-th of them (in ascending positions) as SKeyed.
+    template <class TKeyAt>
+    CKeyGroups(size_t nCandidates, TKeyAt keyAt)
+        : m_slots(TableSize(nCandidates)), m_nMask(m_slots.size() - 1)
     {
-        for (size_t i = keys.size(); i-- > 0;) {
-            if (keys[i] == NO_KEY)
+        m_entries.reserve(nCandidates);
+        for (size_t k = nCandidates; k-- > 0;) {
+            const SKeyed keyed = keyAt(k);
+            if (keyed.nKey == NO_KEY)
                 continue;
-            SSlot& slot = m_slots[Find(keys[i])];
-            slot.nKey = keys[i];
-            m_next[i] = slot.nHead;
-            slot.nHead = static_cast<int32_t>(i);
+            SSlot& slot = m_slots[Find(keyed.nKey)];
+            slot.nKey = keyed.nKey;
+            m_entries.push_back(SEntry{keyed.nPos, slot.nHead});
+            slot.nHead = static_cast<int32_t>(m_entries.size() - 1);
             ++slot.nCount;
         }
     }
+    // One key per record of the list.
+    explicit CKeyGroups(const std::vector<uint64_t>& keys)
+        : CKeyGroups(keys.size(), [&keys](size_t k) {
+              return SKeyed{static_cast<int32_t>(k), keys[k]};
+          })
+    {}
 
     int32_t Count(uint64_t nKey) const { return m_slots[Find(nKey)].nCount; }
 
@@ -70,17 +86,26 @@ public:
     int32_t FirstFree(uint64_t nKey, const std::vector<int32_t>& taken)
     {
         SSlot& slot = m_slots[Find(nKey)];
-        while (slot.nHead >= 0 && taken[static_cast<size_t>(slot.nHead)] >= 0)
-            slot.nHead = m_next[static_cast<size_t>(slot.nHead)];
-        return slot.nHead;
+        while (slot.nHead >= 0) {
+            const SEntry& entry = m_entries[static_cast<size_t>(slot.nHead)];
+            if (taken[static_cast<size_t>(entry.nPos)] < 0)
+                return entry.nPos;
+            slot.nHead = entry.nNext;
+        }
+        return -1;
     }
 
 private:
     struct SSlot
     {
         uint64_t nKey = NO_KEY;
-        int32_t nHead = -1; // the first record of the group not known to be taken
+        int32_t nHead = -1; // the first entry of the group not known to be taken
         int32_t nCount = 0; // records with the key; 0 for an empty slot
+    };
+    struct SEntry
+    {
+        int32_t nPos;
+        int32_t nNext; // the next entry of the group, or -1
     };
 
     // The slot of the key, or the empty slot where it would go.
@@ -94,7 +119,7 @@ private:
 
     std::vector<SSlot> m_slots;
     size_t m_nMask;
-    std::vector<int32_t> m_next; // per record: the next record of its group, or -1
+    std::vector<SEntry> m_entries;
 };
 
 // The names of chosen records of a list as MatchName gives them, one after another in one buffer.
@@ -367,15 +392,6 @@ void MatchTps(const CNodeList& list, const CNodeList& ref, const std::vector<int
     }
 }
 
-std::vector<uint32_t> ServiceIds(const CNodeList& list)
-{
-    std::vector<uint32_t> ids;
-    ids.reserve(static_cast<size_t>(list.GetCount()));
-    for (const CNode* pNode : list)
-        ids.push_back(static_cast<const CProgNode*>(pNode)->GetRecord()->Get(ProgField::ServiceId));
-    return ids;
-}
-
 struct SProgSide
 {
     std::vector<const CNode*> nodes;
@@ -384,41 +400,103 @@ struct SProgSide
     std::vector<uint32_t> sids; // ServiceId
 };
 
+// One walk over the programs: each one's node, transponder, satellite and ServiceId.
 SProgSide ProgSide(const CProgDb& db, const std::vector<int32_t>& satOfTp)
 {
+    const CNodeList& tps = db.GetTpList();
+    CIdMap tpAt(int64_t(tps.GetLastId()) + 1); // the first transponder with each id
+    int32_t nIndex = 0;
+    for (const CNode* pNode : tps) {
+        int32_t& nFirst = tpAt.At(pNode->GetId());
+        if (nFirst < 0)
+            nFirst = nIndex;
+        ++nIndex;
+    }
     SProgSide side;
-    side.nodes = NodesOf(db.GetProgList());
-    side.tps = ParentPositions(db, NODE_PROG);
-    side.sats.reserve(side.tps.size());
-    for (int32_t nTp : side.tps)
+    const auto nCount = static_cast<size_t>(db.GetProgList().GetCount());
+    side.nodes.reserve(nCount);
+    side.tps.reserve(nCount);
+    side.sats.reserve(nCount);
+    side.sids.reserve(nCount);
+    for (const CNode* pNode : db.GetProgList()) {
+        const int32_t nTp = tpAt.Get(pNode->GetParentId());
+        side.nodes.push_back(pNode);
+        side.tps.push_back(nTp);
         side.sats.push_back(nTp < 0 ? -1 : satOfTp[static_cast<size_t>(nTp)]);
-    side.sids = ServiceIds(db.GetProgList());
+        side.sids.push_back(static_cast<const CProgNode*>(pNode)->GetRecord()->Get(ProgField::ServiceId));
+    }
     return side;
 }
+
+// The programs of a list by transponder, each transponder's in the order of their ServiceIds: the
+// programs of a transponder lie together, so a look-up reads a few neighbouring entries.
+class CTpServices
+{
+public:
+    explicit CTpServices(const SProgSide& side)
+    {
+        int32_t nTps = 0;
+        for (int32_t nTp : side.tps)
+            nTps = std::max(nTps, nTp + 1);
+        m_begin.assign(static_cast<size_t>(nTps) + 1, 0);
+        for (int32_t nTp : side.tps)
+            if (nTp >= 0)
+                ++m_begin[static_cast<size_t>(nTp) + 1];
+        for (size_t t = 1; t < m_begin.size(); ++t)
+            m_begin[t] += m_begin[t - 1];
+        m_entries.resize(static_cast<size_t>(m_begin.back()));
+        std::vector<int32_t> next(m_begin.begin(), m_begin.end() - 1);
+        for (size_t i = 0; i < side.tps.size(); ++i)
+            if (side.tps[i] >= 0)
+                m_entries[static_cast<size_t>(next[static_cast<size_t>(side.tps[i])]++)] =
+                    (uint64_t(side.sids[i]) << 32) | static_cast<uint32_t>(i);
+        for (size_t t = 0; t + 1 < m_begin.size(); ++t)
+            std::sort(m_entries.begin() + m_begin[t], m_entries.begin() + m_begin[t + 1]);
+    }
+
+    // Programs of transponder nTp with the ServiceId.
+    int32_t Count(int32_t nTp, uint32_t nSid) const
+    {
+        const auto range = Range(nTp, nSid);
+        return static_cast<int32_t>(range.second - range.first);
+    }
+    // The program of transponder nTp with the ServiceId when it is the only one, else -1.
+    int32_t Only(int32_t nTp, uint32_t nSid) const
+    {
+        const auto range = Range(nTp, nSid);
+        return range.second - range.first == 1 ? static_cast<int32_t>(*range.first & 0xFFFFFFFFu) : -1;
+    }
+
+private:
+    using Iter = std::vector<uint64_t>::const_iterator;
+
+    std::pair<Iter, Iter> Range(int32_t nTp, uint32_t nSid) const
+    {
+        if (nTp < 0 || static_cast<size_t>(nTp) + 1 >= m_begin.size())
+            return {m_entries.end(), m_entries.end()};
+        const Iter first = m_entries.begin() + m_begin[static_cast<size_t>(nTp)];
+        const Iter last = m_entries.begin() + m_begin[static_cast<size_t>(nTp) + 1];
+        const uint64_t nLow = uint64_t(nSid) << 32;
+        const Iter lo = std::lower_bound(first, last, nLow);
+        return {lo, std::lower_bound(lo, last, nLow + (uint64_t(1) << 32))};
+    }
+
+    std::vector<int32_t> m_begin;    // per transponder the first entry; one more at the end
+    std::vector<uint64_t> m_entries; // ServiceId above, position below
+};
 
 void MatchProgs(const SProgSide& l, const SProgSide& r, CNameFolder& folder, const CKindMatch& sats,
                 const CKindMatch& tps, CKindMatch& match)
 {
     const size_t nList = l.tps.size(), nRef = r.tps.size();
     {
-        std::vector<uint64_t> listKeys(nList, NO_KEY), refKeys(nRef, NO_KEY);
-        for (size_t i = 0; i < nList; ++i)
-            if (l.tps[i] >= 0)
-                listKeys[i] = PairKey(l.tps[i], l.sids[i]);
-        for (size_t j = 0; j < nRef; ++j)
-            if (r.tps[j] >= 0)
-                refKeys[j] = PairKey(r.tps[j], r.sids[j]);
-        const CKeyGroups listGroups(listKeys);
-        CKeyGroups refGroups(refKeys);
+        const CTpServices listServices(l), refServices(r);
         for (size_t i = 0; i < nList; ++i) {
             const int32_t nTp = MatchOf(tps, l.tps[i]);
-            if (nTp < 0 || listGroups.Count(listKeys[i]) != 1)
+            if (nTp < 0 || listServices.Count(l.tps[i], l.sids[i]) != 1)
                 continue;
-            const uint64_t nKey = PairKey(nTp, l.sids[i]);
-            if (refGroups.Count(nKey) != 1)
-                continue;
-            const int32_t j = refGroups.FirstFree(nKey, match.listOf);
-            if (j >= 0)
+            const int32_t j = refServices.Only(nTp, l.sids[i]);
+            if (j >= 0 && match.listOf[static_cast<size_t>(j)] < 0)
                 Take(match, static_cast<int32_t>(i), j, MATCH_PROG_SERVICE);
         }
     }
@@ -441,18 +519,19 @@ void MatchProgs(const SProgSide& l, const SProgSide& r, CNameFolder& folder, con
         --freeOfName[refNames[static_cast<size_t>(j)]];
     };
 
-    std::vector<uint64_t> byTp(nRef, NO_KEY), bySat(nRef, NO_KEY), byName(nRef, NO_KEY);
-    for (int32_t nPos : refText.positions) {
-        const auto j = static_cast<size_t>(nPos);
-        if (refNames[j] == NO_NAME)
-            continue;
-        byName[j] = refNames[j];
-        if (r.tps[j] >= 0)
-            byTp[j] = PairKey(r.tps[j], refNames[j]);
-        if (r.sats[j] >= 0)
-            bySat[j] = PairKey(r.sats[j], refNames[j]);
-    }
-    CKeyGroups refByTp(byTp), refBySat(bySat), refByName(byName);
+    // The reference's unmatched programs by name on their transponder, on their satellite, anywhere.
+    const std::vector<int32_t>& refOpen = refText.positions;
+    auto keyed = [&](const std::vector<int32_t>& sides, size_t k) {
+        const auto j = static_cast<size_t>(refOpen[k]);
+        const bool bKeyed = refNames[j] != NO_NAME && (sides.empty() || sides[j] >= 0);
+        return SKeyed{refOpen[k], !bKeyed         ? NO_KEY
+                                  : sides.empty() ? refNames[j]
+                                                  : PairKey(sides[j], refNames[j])};
+    };
+    const std::vector<int32_t> none;
+    CKeyGroups refByTp(refOpen.size(), [&](size_t k) { return keyed(r.tps, k); });
+    CKeyGroups refBySat(refOpen.size(), [&](size_t k) { return keyed(r.sats, k); });
+    CKeyGroups refByName(refOpen.size(), [&](size_t k) { return keyed(none, k); });
     for (int32_t nPos : listText.positions) {
         const auto i = static_cast<size_t>(nPos);
         const int32_t nSat = MatchOf(sats, l.sats[i]);

@@ -118,7 +118,7 @@ std::unique_ptr<CEditCommand> MakeTakeValues(const CProgDb& db, const CProgDb& r
             const SatRecord& own = *static_cast<const CSatNode*>(nodes[i])->GetRecord();
             const SatRecord& other =
                 *static_cast<const CSatNode*>(refNodes[static_cast<size_t>(m.refOf[i])])->GetRecord();
-            if (own.GetName() == other.GetName())
+            if (SameNameField(own.Name, other.Name, SAT_NAME_LEN))
                 continue;
             SSatValues v;
             std::memcpy(v.name.data(), other.Name, SAT_NAME_LEN);
@@ -136,7 +136,7 @@ std::unique_ptr<CEditCommand> MakeTakeValues(const CProgDb& db, const CProgDb& r
             *static_cast<const CProgNode*>(refNodes[static_cast<size_t>(m.refOf[i])])->GetRecord();
         const SProgValues ownValues = SProgValues::Of(own), otherValues = SProgValues::Of(other);
         SProgValues v = ownValues;
-        if (options.bNames && own.GetName() != other.GetName())
+        if (options.bNames && !SameNameField(own.ProgName, other.ProgName, PROG_NAME_LEN))
             v.name = otherValues.name;
         if (options.bFlags)
             v.nFlags = otherValues.nFlags;
