@@ -2,6 +2,7 @@
 
 #include "platform/FileIO.h"
 #include "tests/TestUtil.h"
+#include "tests/access/UserDbImage.h"
 #include "tests/cli/CliRun.h"
 
 #include <nlohmann/json.hpp>
@@ -108,11 +109,26 @@ TEST_F(CliCompare, DiffPrintsEachDifferenceAndSaysWhetherTheListsDiffer)
               (nlohmann::json{{"field", "ProgName"}, {"a", "ARD"}, {"b", "Das \"Erste\""}}));
     EXPECT_EQ(doc["moved"].size(), 4u);
 
-    // Each input's format by its own option.
+    // Each input's format and firmware address by its own options.
     WriteText(File("old.txt"), KEPT);
     r = Run({"diff", "old.json", "old.txt", "--ref-from", "json"});
     EXPECT_EQ(r.nExit, 0) << r.strErr;
     EXPECT_EQ(Run({"diff", "old.txt", "old.json"}).nExit, 2);
+    TestImage::CImage image(0x140000, 0x00);
+    TestImage::UserDb20(image, 0x110000, TestImage::MakeDb(2, 3, 2));
+    TestImage::UserDb20(image, 0x120000, TestImage::MakeDb(2, 3, 1));
+    WriteBytes(File("fw.bin"), image.Data());
+    ASSERT_EQ(Run({"convert", "fw.bin", "fw.db", "--from", "bin20", "--addr", "110000"}).nExit, 0);
+    r = Run({"diff", "fw.db", "fw.bin", "--ref-from", "bin20", "--ref-addr", "110000"});
+    EXPECT_EQ(r.nExit, 0) << r.strErr;
+    EXPECT_EQ(r.strOut, "0 only in A, 0 only in B, 0 changed, 0 moved\n");
+    r = Run({"diff", "fw.db", "fw.bin", "--ref-from", "bin20", "--ref-addr", "120000"});
+    EXPECT_EQ(r.nExit, 3) << r.strErr;
+    EXPECT_EQ(r.strOut.substr(r.strOut.rfind('\n', r.strOut.size() - 2) + 1),
+              "6 only in A, 0 only in B, 0 changed, 0 moved\n");
+    r = Run({"diff", "fw.bin", "fw.db", "--from", "bin20", "--addr", "110000", "--ref-from", "bin25"});
+    EXPECT_EQ(r.nExit, 1);
+    EXPECT_NE(r.strErr.find("--ref-addr HEX"), std::string::npos) << r.strErr;
 
     // Loads that fail, and command lines that are wrong.
     WriteText(File("bad.json"), "{");
