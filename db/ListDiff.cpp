@@ -5,7 +5,6 @@
 #include "db/ProgDb.h"
 
 #include <algorithm>
-#include <cstring>
 #include <iterator>
 
 namespace {
@@ -14,19 +13,6 @@ bool IsLinkField(const FieldDesc* pField)
 {
     return pField == &SatField::TpCount || pField == &SatField::FirstTpIndex ||
            pField == &ProgField::TpIndex || pField == &ProgField::SatIndex;
-}
-
-// The bytes of a name field up to its first zero byte.
-size_t NameLength(const uint8_t* pName, size_t nMax)
-{
-    const void* pZero = std::memchr(pName, 0, nMax);
-    return pZero ? static_cast<size_t>(static_cast<const uint8_t*>(pZero) - pName) : nMax;
-}
-
-bool SameName(const uint8_t* pA, const uint8_t* pB, size_t nMax)
-{
-    const size_t nLen = NameLength(pA, nMax);
-    return nLen == NameLength(pB, nMax) && std::memcmp(pA, pB, nLen) == 0;
 }
 
 // What differs between two records of one kind, as DIFF_WHAT bits (the parent aside). The words are
@@ -48,14 +34,15 @@ public:
         if (m_nKind == NODE_SAT) {
             const SatRecord& ra = *static_cast<const CSatNode&>(a).GetRecord();
             const SatRecord& rb = *static_cast<const CSatNode&>(b).GetRecord();
-            return Words(ra, rb, 3) | (SameName(ra.Name, rb.Name, SAT_NAME_LEN) ? 0 : DIFF_WHAT_NAME);
+            return Words(ra, rb, 3) | (SameNameField(ra.Name, rb.Name, SAT_NAME_LEN) ? 0 : DIFF_WHAT_NAME);
         }
         if (m_nKind == NODE_TP)
             return Words(*static_cast<const CTpNode&>(a).GetRecord(),
                          *static_cast<const CTpNode&>(b).GetRecord(), 1);
         const ProgRecord& ra = *static_cast<const CProgNode&>(a).GetRecord();
         const ProgRecord& rb = *static_cast<const CProgNode&>(b).GetRecord();
-        return Words(ra, rb, 4) | (SameName(ra.ProgName, rb.ProgName, PROG_NAME_LEN) ? 0 : DIFF_WHAT_NAME);
+        return Words(ra, rb, 4) |
+               (SameNameField(ra.ProgName, rb.ProgName, PROG_NAME_LEN) ? 0 : DIFF_WHAT_NAME);
     }
 
 private:
@@ -231,7 +218,7 @@ CListDiff DiffLists(const CProgDb& a, const CProgDb& b)
 CListDiff DiffLists(const CProgDb& a, const CProgDb& b, CListMatch match)
 {
     CListDiff diff;
-    diff.match = std::move(match);
+    diff.match = MatchFits(match, a, b) ? std::move(match) : MatchLists(a, b);
     for (NodeType nKind : {NODE_SAT, NODE_TP, NODE_PROG}) {
         CKindDiff& d = diff.kinds[nKind];
         DiffKind(a, b, diff.match, nKind, d);

@@ -1,5 +1,6 @@
 #include "db/ListMatch.h"
 
+#include "db/IdMap.h"
 #include "db/ParentPositions.h"
 #include "db/ProgDb.h"
 #include "platform/CaseFold.h"
@@ -8,7 +9,6 @@
 #include <algorithm>
 #include <cstring>
 #include <string_view>
-#include <unordered_map>
 
 namespace {
 
@@ -27,84 +27,112 @@ uint64_t TpKey(int32_t nSat, uint32_t nSymbolRate, uint32_t nPolar, uint32_t nFr
     return PairKey(nSat, (nSymbolRate << 15) | (nPolar << 14) | nFreq);
 }
 
+// The size of an open hash table for nCount entries: a power of two, at least half as large again.
+size_t TableSize(size_t nCount)
+{
+    size_t nSize = 16;
+    while (nSize < nCount + nCount / 2)
+        nSize *= 2;
+    return nSize;
+}
+
+// Fibonacci hashing: the high bits of the key times 2^64 / golden ratio pick the slot.
+size_t SlotOf(uint64_t nKey, size_t nMask)
+{
+    return static_cast<size_t>((nKey * 0x9E3779B97F4A7C15ull) >> 32) & nMask;
+}
+
+// A record of a list with the key it is grouped under.
+struct SKeyed
+{
+    int32_t nPos;
+    uint64_t nKey; // NO_KEY: in no group
+};
+
 // The records of one list grouped by a key, each group in list order, for finding the first record
-// with a key that is not matched yet. Matched records are skipped once and then jumped over (each
-// entry remembers the next entry that may still be free), so a whole matching step costs
-// O(n log n) however large the groups are.
+// with a key that is not matched yet. A group is a chain of records in list order that starts in an
+// open hash table; the matched records at its start are unlinked as they are met, so that each is
+// passed over once and a whole matching step costs O(n). Only the records given take room.
 class CKeyGroups
 {
 public:
-    // keys: one per record of the list; records with NO_KEY are in no group.
+    // nCandidates records, keyAt(k) giving the k-th of them (in ascending positions) as SKeyed.
+    template <class TKeyAt>
+    CKeyGroups(size_t nCandidates, TKeyAt keyAt)
+        : m_slots(TableSize(nCandidates)), m_nMask(m_slots.size() - 1)
+    {
+        m_entries.reserve(nCandidates);
+        for (size_t k = nCandidates; k-- > 0;) {
+            const SKeyed keyed = keyAt(k);
+            if (keyed.nKey == NO_KEY)
+                continue;
+            SSlot& slot = m_slots[Find(keyed.nKey)];
+            slot.nKey = keyed.nKey;
+            m_entries.push_back(SEntry{keyed.nPos, slot.nHead});
+            slot.nHead = static_cast<int32_t>(m_entries.size() - 1);
+            ++slot.nCount;
+        }
+    }
+    // One key per record of the list.
     explicit CKeyGroups(const std::vector<uint64_t>& keys)
-    {
-        m_entries.reserve(keys.size());
-        for (size_t i = 0; i < keys.size(); ++i)
-            if (keys[i] != NO_KEY)
-                m_entries.push_back(SEntry{keys[i], static_cast<int32_t>(i)});
-        std::sort(m_entries.begin(), m_entries.end(), [](const SEntry& a, const SEntry& b) {
-            return a.nKey < b.nKey || (a.nKey == b.nKey && a.nPos < b.nPos);
-        });
-        m_next.resize(m_entries.size());
-        for (size_t j = 0; j < m_next.size(); ++j)
-            m_next[j] = static_cast<int32_t>(j);
-    }
+        : CKeyGroups(keys.size(), [&keys](size_t k) {
+              return SKeyed{static_cast<int32_t>(k), keys[k]};
+          })
+    {}
 
-    int32_t Count(uint64_t nKey) const
-    {
-        auto range = std::equal_range(m_entries.begin(), m_entries.end(), SEntry{nKey, 0}, ByKey);
-        return static_cast<int32_t>(range.second - range.first);
-    }
+    int32_t Count(uint64_t nKey) const { return m_slots[Find(nKey)].nCount; }
 
     // The first record with the key whose taken[] entry is below 0, or -1.
     int32_t FirstFree(uint64_t nKey, const std::vector<int32_t>& taken)
     {
-        const auto it = std::lower_bound(m_entries.begin(), m_entries.end(), SEntry{nKey, 0}, ByKey);
-        const int32_t j = Skip(static_cast<int32_t>(it - m_entries.begin()), taken);
-        if (j < static_cast<int32_t>(m_entries.size()) && m_entries[static_cast<size_t>(j)].nKey == nKey)
-            return m_entries[static_cast<size_t>(j)].nPos;
+        SSlot& slot = m_slots[Find(nKey)];
+        while (slot.nHead >= 0) {
+            const SEntry& entry = m_entries[static_cast<size_t>(slot.nHead)];
+            if (taken[static_cast<size_t>(entry.nPos)] < 0)
+                return entry.nPos;
+            slot.nHead = entry.nNext;
+        }
         return -1;
     }
 
 private:
+    struct SSlot
+    {
+        uint64_t nKey = NO_KEY;
+        int32_t nHead = -1; // the first entry of the group not known to be taken
+        int32_t nCount = 0; // records with the key; 0 for an empty slot
+    };
     struct SEntry
     {
-        uint64_t nKey;
         int32_t nPos;
+        int32_t nNext; // the next entry of the group, or -1
     };
-    static bool ByKey(const SEntry& a, const SEntry& b) { return a.nKey < b.nKey; }
 
-    // The first entry from j on whose record is free. m_next[j] == j: not known to be taken; else
-    // the entry to go on with. A record once taken stays taken, so the links only ever grow.
-    int32_t Skip(int32_t j, const std::vector<int32_t>& taken)
+    // The slot of the key, or the empty slot where it would go.
+    size_t Find(uint64_t nKey) const
     {
-        const auto nEnd = static_cast<int32_t>(m_entries.size());
-        int32_t nRoot = j;
-        while (nRoot < nEnd) {
-            int32_t& nNext = m_next[static_cast<size_t>(nRoot)];
-            if (nNext == nRoot) {
-                if (taken[static_cast<size_t>(m_entries[static_cast<size_t>(nRoot)].nPos)] < 0)
-                    break;
-                nNext = nRoot + 1;
-            }
-            nRoot = nNext;
-        }
-        while (j < nRoot) {
-            const int32_t nNext = m_next[static_cast<size_t>(j)];
-            m_next[static_cast<size_t>(j)] = nRoot;
-            j = nNext;
-        }
-        return nRoot;
+        size_t i = SlotOf(nKey, m_nMask);
+        while (m_slots[i].nCount != 0 && m_slots[i].nKey != nKey)
+            i = (i + 1) & m_nMask;
+        return i;
     }
 
+    std::vector<SSlot> m_slots;
+    size_t m_nMask;
     std::vector<SEntry> m_entries;
-    std::vector<int32_t> m_next;
 };
 
-// The names of a list as MatchName gives them, one after another in one buffer.
+// The names of chosen records of a list as MatchName gives them, one after another in one buffer.
 struct SFoldedNames
 {
     std::string strText;
-    std::vector<uint32_t> offsets; // record i is strText[offsets[i], offsets[i + 1])
+    std::vector<uint32_t> offsets;  // name i is strText[offsets[i], offsets[i + 1])
+    std::vector<int32_t> positions; // name i is the record's at positions[i]
+
+    std::string_view Name(size_t i) const
+    {
+        return std::string_view(strText.data() + offsets[i], offsets[i + 1] - offsets[i]);
+    }
 };
 
 class CNameFolder
@@ -138,12 +166,14 @@ public:
         strOut.append(m_strFolded, nFirst, nEnd - nFirst);
     }
 
-    SFoldedNames FoldList(const CNodeList& list)
+    // The names of the satellites or programs at the positions.
+    SFoldedNames Fold(const std::vector<const CNode*>& nodes, std::vector<int32_t> positions)
     {
         SFoldedNames names;
-        names.offsets.reserve(static_cast<size_t>(list.GetCount()) + 1);
-        names.strText.reserve(static_cast<size_t>(list.GetCount()) * 16);
-        for (const CNode* pNode : list) {
+        names.offsets.reserve(positions.size() + 1);
+        names.strText.reserve(positions.size() * 16);
+        for (int32_t nPos : positions) {
+            const CNode* pNode = nodes[static_cast<size_t>(nPos)];
             names.offsets.push_back(static_cast<uint32_t>(names.strText.size()));
             const char* pName = nullptr;
             size_t nMax = 0;
@@ -160,6 +190,7 @@ public:
                    names.strText);
         }
         names.offsets.push_back(static_cast<uint32_t>(names.strText.size()));
+        names.positions = std::move(positions);
         return names;
     }
 
@@ -170,29 +201,68 @@ private:
     std::string m_strFolded;
 };
 
-// Numbers for the names of both lists: equal names get equal numbers, the empty name NO_NAME.
+// Numbers for names: equal names get equal numbers. The names are kept as views into folded text
+// that must outlive this object, in an open hash table made for at most nCapacity names.
 class CNameIds
 {
 public:
-    // The number of each record's name; names must outlive this object.
-    std::vector<uint32_t> Of(const SFoldedNames& names)
+    explicit CNameIds(size_t nCapacity) : m_slots(TableSize(nCapacity), NO_NAME), m_nMask(m_slots.size() - 1)
+    {}
+
+    // Per record of a list of nCount, the number of its name among names (NO_NAME for records
+    // without a name there and for the empty name). With bAdd unknown names get new numbers, without
+    // it NO_NAME.
+    std::vector<uint32_t> Of(const SFoldedNames& names, size_t nCount, bool bAdd)
     {
-        const size_t nCount = names.offsets.empty() ? 0 : names.offsets.size() - 1;
         std::vector<uint32_t> ids(nCount, NO_NAME);
-        m_ids.reserve(m_ids.size() + nCount);
-        for (size_t i = 0; i < nCount; ++i) {
-            const std::string_view name(names.strText.data() + names.offsets[i],
-                                        names.offsets[i + 1] - names.offsets[i]);
-            if (!name.empty())
-                ids[i] = m_ids.emplace(name, static_cast<uint32_t>(m_ids.size())).first->second;
+        for (size_t i = 0; i < names.positions.size(); ++i) {
+            const std::string_view name = names.Name(i);
+            if (name.empty())
+                continue;
+            uint64_t nHash = 14695981039346656037ull; // FNV-1a
+            for (char c : name)
+                nHash = (nHash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+            size_t nSlot = SlotOf(nHash, m_nMask);
+            while (m_slots[nSlot] != NO_NAME && m_names[m_slots[nSlot]] != name)
+                nSlot = (nSlot + 1) & m_nMask;
+            if (m_slots[nSlot] == NO_NAME && bAdd) {
+                m_slots[nSlot] = static_cast<uint32_t>(m_names.size());
+                m_names.push_back(name);
+            }
+            ids[static_cast<size_t>(names.positions[i])] = m_slots[nSlot];
         }
         return ids;
     }
-    uint32_t GetCount() const { return static_cast<uint32_t>(m_ids.size()); }
+    uint32_t GetCount() const { return static_cast<uint32_t>(m_names.size()); }
 
 private:
-    std::unordered_map<std::string_view, uint32_t> m_ids;
+    std::vector<uint32_t> m_slots; // name numbers, NO_NAME for an empty slot
+    size_t m_nMask;
+    std::vector<std::string_view> m_names;
 };
+
+std::vector<const CNode*> NodesOf(const CNodeList& list)
+{
+    return std::vector<const CNode*>(list.begin(), list.end());
+}
+
+std::vector<int32_t> AllPositions(size_t nCount)
+{
+    std::vector<int32_t> positions(nCount);
+    for (size_t i = 0; i < nCount; ++i)
+        positions[i] = static_cast<int32_t>(i);
+    return positions;
+}
+
+// The positions whose entry in matched is still -1.
+std::vector<int32_t> Unmatched(const std::vector<int32_t>& matched)
+{
+    std::vector<int32_t> positions;
+    for (size_t i = 0; i < matched.size(); ++i)
+        if (matched[i] < 0)
+            positions.push_back(static_cast<int32_t>(i));
+    return positions;
+}
 
 void Take(CKindMatch& match, int32_t nList, int32_t nRef, MatchHow nHow)
 {
@@ -225,9 +295,15 @@ std::vector<uint64_t> SatPlaces(const CNodeList& list)
     return keys;
 }
 
-void MatchSats(const CNodeList& list, const CNodeList& ref, const std::vector<uint32_t>& listNames,
-               const std::vector<uint32_t>& refNames, CKindMatch& match)
+void MatchSats(const CNodeList& list, const CNodeList& ref, CNameFolder& folder, CKindMatch& match)
 {
+    const std::vector<const CNode*> listNodes = NodesOf(list), refNodes = NodesOf(ref);
+    const SFoldedNames listText = folder.Fold(listNodes, AllPositions(listNodes.size()));
+    const SFoldedNames refText = folder.Fold(refNodes, AllPositions(refNodes.size()));
+    CNameIds nameIds(listNodes.size() + refNodes.size());
+    const std::vector<uint32_t> listNames = nameIds.Of(listText, listNodes.size(), true);
+    const std::vector<uint32_t> refNames = nameIds.Of(refText, refNodes.size(), true);
+
     const std::vector<uint64_t> listPlaces = SatPlaces(list), refPlaces = SatPlaces(ref);
     const CKeyGroups listByPlace(listPlaces);
     CKeyGroups refByPlace(refPlaces);
@@ -316,91 +392,150 @@ void MatchTps(const CNodeList& list, const CNodeList& ref, const std::vector<int
     }
 }
 
-std::vector<uint32_t> ServiceIds(const CNodeList& list)
-{
-    std::vector<uint32_t> ids;
-    ids.reserve(static_cast<size_t>(list.GetCount()));
-    for (const CNode* pNode : list)
-        ids.push_back(static_cast<const CProgNode*>(pNode)->GetRecord()->Get(ProgField::ServiceId));
-    return ids;
-}
-
 struct SProgSide
 {
+    std::vector<const CNode*> nodes;
     std::vector<int32_t> tps;   // position of each program's transponder, or -1
     std::vector<int32_t> sats;  // position of that transponder's satellite, or -1
     std::vector<uint32_t> sids; // ServiceId
-    const std::vector<uint32_t>* pNames;
 };
 
-SProgSide ProgSide(const CProgDb& db, const std::vector<int32_t>& satOfTp, const std::vector<uint32_t>& names)
+// One walk over the programs: each one's node, transponder, satellite and ServiceId.
+SProgSide ProgSide(const CProgDb& db, const std::vector<int32_t>& satOfTp)
 {
+    const CNodeList& tps = db.GetTpList();
+    CIdMap tpAt(int64_t(tps.GetLastId()) + 1); // the first transponder with each id
+    int32_t nIndex = 0;
+    for (const CNode* pNode : tps) {
+        int32_t& nFirst = tpAt.At(pNode->GetId());
+        if (nFirst < 0)
+            nFirst = nIndex;
+        ++nIndex;
+    }
     SProgSide side;
-    side.tps = ParentPositions(db, NODE_PROG);
-    side.sats.reserve(side.tps.size());
-    for (int32_t nTp : side.tps)
+    const auto nCount = static_cast<size_t>(db.GetProgList().GetCount());
+    side.nodes.reserve(nCount);
+    side.tps.reserve(nCount);
+    side.sats.reserve(nCount);
+    side.sids.reserve(nCount);
+    for (const CNode* pNode : db.GetProgList()) {
+        const int32_t nTp = tpAt.Get(pNode->GetParentId());
+        side.nodes.push_back(pNode);
+        side.tps.push_back(nTp);
         side.sats.push_back(nTp < 0 ? -1 : satOfTp[static_cast<size_t>(nTp)]);
-    side.sids = ServiceIds(db.GetProgList());
-    side.pNames = &names;
+        side.sids.push_back(static_cast<const CProgNode*>(pNode)->GetRecord()->Get(ProgField::ServiceId));
+    }
     return side;
 }
 
-void MatchProgs(const SProgSide& l, const SProgSide& r, uint32_t nNames, const CKindMatch& sats,
+// The programs of a list by transponder, each transponder's in the order of their ServiceIds: the
+// programs of a transponder lie together, so a look-up reads a few neighbouring entries.
+class CTpServices
+{
+public:
+    explicit CTpServices(const SProgSide& side)
+    {
+        int32_t nTps = 0;
+        for (int32_t nTp : side.tps)
+            nTps = std::max(nTps, nTp + 1);
+        m_begin.assign(static_cast<size_t>(nTps) + 1, 0);
+        for (int32_t nTp : side.tps)
+            if (nTp >= 0)
+                ++m_begin[static_cast<size_t>(nTp) + 1];
+        for (size_t t = 1; t < m_begin.size(); ++t)
+            m_begin[t] += m_begin[t - 1];
+        m_entries.resize(static_cast<size_t>(m_begin.back()));
+        std::vector<int32_t> next(m_begin.begin(), m_begin.end() - 1);
+        for (size_t i = 0; i < side.tps.size(); ++i)
+            if (side.tps[i] >= 0)
+                m_entries[static_cast<size_t>(next[static_cast<size_t>(side.tps[i])]++)] =
+                    (uint64_t(side.sids[i]) << 32) | static_cast<uint32_t>(i);
+        for (size_t t = 0; t + 1 < m_begin.size(); ++t)
+            std::sort(m_entries.begin() + m_begin[t], m_entries.begin() + m_begin[t + 1]);
+    }
+
+    // Programs of transponder nTp with the ServiceId.
+    int32_t Count(int32_t nTp, uint32_t nSid) const
+    {
+        const auto range = Range(nTp, nSid);
+        return static_cast<int32_t>(range.second - range.first);
+    }
+    // The program of transponder nTp with the ServiceId when it is the only one, else -1.
+    int32_t Only(int32_t nTp, uint32_t nSid) const
+    {
+        const auto range = Range(nTp, nSid);
+        return range.second - range.first == 1 ? static_cast<int32_t>(*range.first & 0xFFFFFFFFu) : -1;
+    }
+
+private:
+    using Iter = std::vector<uint64_t>::const_iterator;
+
+    std::pair<Iter, Iter> Range(int32_t nTp, uint32_t nSid) const
+    {
+        if (nTp < 0 || static_cast<size_t>(nTp) + 1 >= m_begin.size())
+            return {m_entries.end(), m_entries.end()};
+        const Iter first = m_entries.begin() + m_begin[static_cast<size_t>(nTp)];
+        const Iter last = m_entries.begin() + m_begin[static_cast<size_t>(nTp) + 1];
+        const uint64_t nLow = uint64_t(nSid) << 32;
+        const Iter lo = std::lower_bound(first, last, nLow);
+        return {lo, std::lower_bound(lo, last, nLow + (uint64_t(1) << 32))};
+    }
+
+    std::vector<int32_t> m_begin;    // per transponder the first entry; one more at the end
+    std::vector<uint64_t> m_entries; // ServiceId above, position below
+};
+
+void MatchProgs(const SProgSide& l, const SProgSide& r, CNameFolder& folder, const CKindMatch& sats,
                 const CKindMatch& tps, CKindMatch& match)
 {
-    const std::vector<uint32_t>& listNames = *l.pNames;
-    const std::vector<uint32_t>& refNames = *r.pNames;
     const size_t nList = l.tps.size(), nRef = r.tps.size();
+    {
+        const CTpServices listServices(l), refServices(r);
+        for (size_t i = 0; i < nList; ++i) {
+            const int32_t nTp = MatchOf(tps, l.tps[i]);
+            if (nTp < 0 || listServices.Count(l.tps[i], l.sids[i]) != 1)
+                continue;
+            const int32_t j = refServices.Only(nTp, l.sids[i]);
+            if (j >= 0 && match.listOf[static_cast<size_t>(j)] < 0)
+                Take(match, static_cast<int32_t>(i), j, MATCH_PROG_SERVICE);
+        }
+    }
+
+    // The names only of the records still unmatched on either side: after a rescan few are left.
+    const SFoldedNames listText = folder.Fold(l.nodes, Unmatched(match.refOf));
+    if (listText.positions.empty())
+        return;
+    const SFoldedNames refText = folder.Fold(r.nodes, Unmatched(match.listOf));
+    CNameIds nameIds(listText.positions.size());
+    const std::vector<uint32_t> listNames = nameIds.Of(listText, nList, true);
+    const std::vector<uint32_t> refNames = nameIds.Of(refText, nRef, false);
     // Unmatched reference programs of each name, for the last step.
-    std::vector<int32_t> freeOfName(nNames, 0);
+    std::vector<int32_t> freeOfName(nameIds.GetCount(), 0);
     for (uint32_t nName : refNames)
         if (nName != NO_NAME)
             ++freeOfName[nName];
     auto take = [&](size_t i, int32_t j, MatchHow nHow) {
         Take(match, static_cast<int32_t>(i), j, nHow);
-        if (refNames[static_cast<size_t>(j)] != NO_NAME)
-            --freeOfName[refNames[static_cast<size_t>(j)]];
+        --freeOfName[refNames[static_cast<size_t>(j)]];
     };
 
-    {
-        std::vector<uint64_t> listKeys(nList, NO_KEY), refKeys(nRef, NO_KEY);
-        for (size_t i = 0; i < nList; ++i)
-            if (l.tps[i] >= 0)
-                listKeys[i] = PairKey(l.tps[i], l.sids[i]);
-        for (size_t j = 0; j < nRef; ++j)
-            if (r.tps[j] >= 0)
-                refKeys[j] = PairKey(r.tps[j], r.sids[j]);
-        const CKeyGroups listGroups(listKeys);
-        CKeyGroups refGroups(refKeys);
-        for (size_t i = 0; i < nList; ++i) {
-            const int32_t nTp = MatchOf(tps, l.tps[i]);
-            if (nTp < 0 || listGroups.Count(listKeys[i]) != 1)
-                continue;
-            const uint64_t nKey = PairKey(nTp, l.sids[i]);
-            if (refGroups.Count(nKey) != 1)
-                continue;
-            const int32_t j = refGroups.FirstFree(nKey, match.listOf);
-            if (j >= 0)
-                take(i, j, MATCH_PROG_SERVICE);
-        }
-    }
-
-    std::vector<uint64_t> byTp(nRef, NO_KEY), bySat(nRef, NO_KEY), byName(nRef, NO_KEY);
-    for (size_t j = 0; j < nRef; ++j) {
-        if (refNames[j] == NO_NAME)
-            continue;
-        byName[j] = refNames[j];
-        if (r.tps[j] >= 0)
-            byTp[j] = PairKey(r.tps[j], refNames[j]);
-        if (r.sats[j] >= 0)
-            bySat[j] = PairKey(r.sats[j], refNames[j]);
-    }
-    CKeyGroups refByTp(byTp), refBySat(bySat), refByName(byName);
-    for (size_t i = 0; i < nList; ++i) {
-        if (!IsFree(match, i) || listNames[i] == NO_NAME)
-            continue;
+    // The reference's unmatched programs by name on their transponder, on their satellite, anywhere.
+    const std::vector<int32_t>& refOpen = refText.positions;
+    auto keyed = [&](const std::vector<int32_t>& sides, size_t k) {
+        const auto j = static_cast<size_t>(refOpen[k]);
+        const bool bKeyed = refNames[j] != NO_NAME && (sides.empty() || sides[j] >= 0);
+        return SKeyed{refOpen[k], !bKeyed         ? NO_KEY
+                                  : sides.empty() ? refNames[j]
+                                                  : PairKey(sides[j], refNames[j])};
+    };
+    const std::vector<int32_t> none;
+    CKeyGroups refByTp(refOpen.size(), [&](size_t k) { return keyed(r.tps, k); });
+    CKeyGroups refBySat(refOpen.size(), [&](size_t k) { return keyed(r.sats, k); });
+    CKeyGroups refByName(refOpen.size(), [&](size_t k) { return keyed(none, k); });
+    for (int32_t nPos : listText.positions) {
+        const auto i = static_cast<size_t>(nPos);
         const int32_t nSat = MatchOf(sats, l.sats[i]);
-        if (nSat < 0)
+        if (listNames[i] == NO_NAME || nSat < 0)
             continue;
         const int32_t nTp = MatchOf(tps, l.tps[i]);
         int32_t j = nTp >= 0 ? refByTp.FirstFree(PairKey(nTp, listNames[i]), match.listOf) : -1;
@@ -409,7 +544,8 @@ void MatchProgs(const SProgSide& l, const SProgSide& r, uint32_t nNames, const C
         if (j >= 0)
             take(i, j, MATCH_PROG_NAME_SAT);
     }
-    for (size_t i = 0; i < nList; ++i) {
+    for (int32_t nPos : listText.positions) {
+        const auto i = static_cast<size_t>(nPos);
         if (!IsFree(match, i) || listNames[i] == NO_NAME || freeOfName[listNames[i]] != 1)
             continue;
         const int32_t j = refByName.FirstFree(listNames[i], match.listOf);
@@ -430,28 +566,29 @@ CListMatch MatchLists(const CProgDb& list, const CProgDb& ref)
         m.how.assign(m.refOf.size(), MATCH_NONE);
     }
 
-    // The folded names stay alive while the name ids are in use: the ids' table points into them.
     CNameFolder folder;
-    const SFoldedNames listSatText = folder.FoldList(list.GetSatList());
-    const SFoldedNames refSatText = folder.FoldList(ref.GetSatList());
-    const SFoldedNames listProgText = folder.FoldList(list.GetProgList());
-    const SFoldedNames refProgText = folder.FoldList(ref.GetProgList());
-    CNameIds nameIds;
-    const std::vector<uint32_t> listSatNames = nameIds.Of(listSatText);
-    const std::vector<uint32_t> refSatNames = nameIds.Of(refSatText);
-    const std::vector<uint32_t> listProgNames = nameIds.Of(listProgText);
-    const std::vector<uint32_t> refProgNames = nameIds.Of(refProgText);
-
-    MatchSats(list.GetSatList(), ref.GetSatList(), listSatNames, refSatNames, match.kinds[NODE_SAT]);
+    MatchSats(list.GetSatList(), ref.GetSatList(), folder, match.kinds[NODE_SAT]);
 
     const std::vector<int32_t> listSatOfTp = ParentPositions(list, NODE_TP);
     const std::vector<int32_t> refSatOfTp = ParentPositions(ref, NODE_TP);
     MatchTps(list.GetTpList(), ref.GetTpList(), listSatOfTp, refSatOfTp, match.kinds[NODE_SAT],
              match.kinds[NODE_TP]);
 
-    MatchProgs(ProgSide(list, listSatOfTp, listProgNames), ProgSide(ref, refSatOfTp, refProgNames),
-               nameIds.GetCount(), match.kinds[NODE_SAT], match.kinds[NODE_TP], match.kinds[NODE_PROG]);
+    MatchProgs(ProgSide(list, listSatOfTp), ProgSide(ref, refSatOfTp), folder, match.kinds[NODE_SAT],
+               match.kinds[NODE_TP], match.kinds[NODE_PROG]);
     return match;
+}
+
+bool MatchFits(const CListMatch& match, const CProgDb& list, const CProgDb& ref)
+{
+    for (NodeType nKind : {NODE_SAT, NODE_TP, NODE_PROG}) {
+        const CKindMatch& m = match.kinds[nKind];
+        if (m.refOf.size() != static_cast<size_t>(list.GetList(nKind).GetCount()) ||
+            m.how.size() != m.refOf.size() ||
+            m.listOf.size() != static_cast<size_t>(ref.GetList(nKind).GetCount()))
+            return false;
+    }
+    return true;
 }
 
 std::string MatchName(const std::string& strBytes)

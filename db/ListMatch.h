@@ -66,8 +66,13 @@ struct CListMatch
 };
 
 // Matches every list of list against ref as above. Neither database is changed; names are decoded
-// from the ANSI code page as it is at the call. Never fails; takes O(n log n) for n records.
+// from the ANSI code page as it is at the call. Never fails; its time grows with the number of
+// records, not with their square, however many share a key.
 CListMatch MatchLists(const CProgDb& list, const CProgDb& ref);
+
+// True when match has the shape of a matching of list against ref: as many entries as each list has
+// records. The functions that take a matching do the matching themselves when it does not fit.
+bool MatchFits(const CListMatch& match, const CProgDb& list, const CProgDb& ref);
 
 // A name as the matching compares it: its bytes decoded from the ANSI code page to UTF-8, spaces and
 // tabs at both ends dropped, case-folded (CodePage::FoldCase).

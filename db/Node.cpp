@@ -10,6 +10,17 @@ std::string GetNameField(const uint8_t* pField, size_t nLen)
     return std::string(reinterpret_cast<const char*>(pField), n);
 }
 
+bool SameNameField(const uint8_t* pA, const uint8_t* pB, size_t nLen)
+{
+    for (size_t i = 0; i < nLen; ++i) {
+        if (pA[i] != pB[i])
+            return false;
+        if (pA[i] == 0)
+            return true;
+    }
+    return true;
+}
+
 void SetNameField(uint8_t* pField, size_t nLen, const std::string& strName)
 {
     std::memset(pField, 0, nLen);

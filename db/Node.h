@@ -129,6 +129,8 @@ constexpr size_t PROG_NAME_LEN = 21;
 std::string GetNameField(const uint8_t* pField, size_t nLen);
 // Zero-fills the field, then copies at most nLen bytes of strName.
 void SetNameField(uint8_t* pField, size_t nLen, const std::string& strName);
+// True when two fields of nLen bytes hold the same name: the same bytes up to the first zero byte.
+bool SameNameField(const uint8_t* pA, const uint8_t* pB, size_t nLen);
 
 // Field access shared by the three records (an empty base: it adds no bytes to the layout).
 template <class TRecord> struct CPackedFields

@@ -3,24 +3,12 @@
 #include "db/ParentPositions.h"
 #include "db/ProgDb.h"
 
-#include <cstring>
 
 namespace {
 
 std::vector<const CNode*> NodesOf(const CNodeList& list)
 {
     return std::vector<const CNode*>(list.begin(), list.end());
-}
-
-// The visible name: the bytes up to the first zero.
-bool SameName(const uint8_t* pA, const uint8_t* pB, size_t nMax)
-{
-    size_t nA = 0, nB = 0;
-    while (nA < nMax && pA[nA] != 0)
-        ++nA;
-    while (nB < nMax && pB[nB] != 0)
-        ++nB;
-    return nA == nB && std::memcmp(pA, pB, nA) == 0;
 }
 
 bool SameFlags(const ProgRecord& a, const ProgRecord& b)
@@ -64,9 +52,12 @@ bool COrderPlan::ChangesNothing() const
            nAdded[NODE_PROG] == 0;
 }
 
-COrderPlan PlanOrderLike(const CProgDb& db, const CProgDb& ref, const CListMatch& match,
+COrderPlan PlanOrderLike(const CProgDb& db, const CProgDb& ref, const CListMatch& givenMatch,
                          const COrderOptions& options)
 {
+    const bool bFits = MatchFits(givenMatch, db, ref);
+    const CListMatch ownMatch = bFits ? CListMatch() : MatchLists(db, ref);
+    const CListMatch& match = bFits ? givenMatch : ownMatch;
     COrderPlan plan;
     const std::vector<std::vector<bool>> add =
         options.bAddMissing ? RefRecordsToAdd(ref, match) : std::vector<std::vector<bool>>();
@@ -109,12 +100,13 @@ COrderPlan PlanOrderLike(const CProgDb& db, const CProgDb& ref, const CListMatch
                 if (nKind == NODE_SAT) {
                     const SatRecord& a = *static_cast<const CSatNode&>(node).GetRecord();
                     const SatRecord& b = *static_cast<const CSatNode&>(refNode).GetRecord();
-                    plan.nRenamed += options.bNames && !SameName(a.Name, b.Name, SAT_NAME_LEN) ? 1 : 0;
+                    plan.nRenamed += options.bNames && !SameNameField(a.Name, b.Name, SAT_NAME_LEN) ? 1 : 0;
                     continue;
                 }
                 const ProgRecord& a = *static_cast<const CProgNode&>(node).GetRecord();
                 const ProgRecord& b = *static_cast<const CProgNode&>(refNode).GetRecord();
-                plan.nRenamed += options.bNames && !SameName(a.ProgName, b.ProgName, PROG_NAME_LEN) ? 1 : 0;
+                plan.nRenamed +=
+                    options.bNames && !SameNameField(a.ProgName, b.ProgName, PROG_NAME_LEN) ? 1 : 0;
                 plan.nFlagged += options.bFlags && !SameFlags(a, b) ? 1 : 0;
             }
         }

@@ -39,7 +39,8 @@ struct COrderPlan
     bool ChangesNothing() const;
 };
 
-// Plans ordering db like ref; match is MatchLists(db, ref) of the two as they are now.
+// Plans ordering db like ref; match is MatchLists(db, ref) of the two as they are now (one that does
+// not fit their lists is done again).
 COrderPlan PlanOrderLike(const CProgDb& db, const CProgDb& ref, const CListMatch& match,
                          const COrderOptions& options);
 

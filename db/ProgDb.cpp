@@ -271,7 +271,7 @@ void CNodeList::Clear()
         pNode.reset();
     m_nodes.clear();
     m_index.clear();
-    m_bIndexDirty = false;
+    m_bIndexDirty = true;
     m_nLastId = INVALID_ID;
 }
 

@@ -22,8 +22,9 @@ struct CRemovedNode
 // The order is the order of Add, changed only by Move (and by TakeIf/PutBack, which take nodes out
 // and put them back where they were). Ids are handed out 0, 1, 2, ... and never reused until Clear.
 // Find returns the first node in list order with an id; beside the list an index from id to that
-// first position keeps Find, Remove and Move fast on large lists. With duplicate ids the index
-// cannot always tell which copy comes first after an edit; it is then rebuilt on the next look-up.
+// first position keeps Find, Remove and Move fast on large lists. It is built on the first look-up,
+// so that filling a list (a load) does not pay for it. With duplicate ids the index cannot always
+// tell which copy comes first after an edit; it is then rebuilt on the next look-up.
 class CNodeList
 {
     using NodeStore = std::list<std::unique_ptr<CNode>>;
@@ -145,7 +146,7 @@ private:
     mutable NodeStore m_nodes;
     int32_t m_nLastId = INVALID_ID;
     mutable std::unordered_map<int32_t, IndexEntry> m_index;
-    mutable bool m_bIndexDirty = false;
+    mutable bool m_bIndexDirty = true;
 };
 
 template <class TPred> std::vector<CRemovedNode> CNodeList::TakeIf(TPred pred)

@@ -118,7 +118,7 @@ std::unique_ptr<CEditCommand> MakeTakeValues(const CProgDb& db, const CProgDb& r
             const SatRecord& own = *static_cast<const CSatNode*>(nodes[i])->GetRecord();
             const SatRecord& other =
                 *static_cast<const CSatNode*>(refNodes[static_cast<size_t>(m.refOf[i])])->GetRecord();
-            if (own.GetName() == other.GetName())
+            if (SameNameField(own.Name, other.Name, SAT_NAME_LEN))
                 continue;
             SSatValues v;
             std::memcpy(v.name.data(), other.Name, SAT_NAME_LEN);
@@ -136,7 +136,7 @@ std::unique_ptr<CEditCommand> MakeTakeValues(const CProgDb& db, const CProgDb& r
             *static_cast<const CProgNode*>(refNodes[static_cast<size_t>(m.refOf[i])])->GetRecord();
         const SProgValues ownValues = SProgValues::Of(own), otherValues = SProgValues::Of(other);
         SProgValues v = ownValues;
-        if (options.bNames && own.GetName() != other.GetName())
+        if (options.bNames && !SameNameField(own.ProgName, other.ProgName, PROG_NAME_LEN))
             v.name = otherValues.name;
         if (options.bFlags)
             v.nFlags = otherValues.nFlags;
@@ -161,7 +161,7 @@ std::unique_ptr<COrderLikeCommand> COrderLikeCommand::Make(const CProgDb& db, co
                                                            const CListMatch* pMatch)
 {
     CListMatch ownMatch;
-    if (!pMatch) {
+    if (!pMatch || !MatchFits(*pMatch, db, ref)) {
         ownMatch = MatchLists(db, ref);
         pMatch = &ownMatch;
     }
@@ -171,15 +171,16 @@ std::unique_ptr<COrderLikeCommand> COrderLikeCommand::Make(const CProgDb& db, co
     pCommand->m_plan = PlanOrderLike(db, ref, match, options);
     pCommand->m_pValues = MakeTakeValues(db, ref, match, options);
 
-    // The records already there in their new order, and copies of the reference records to add, each
-    // before the position it has among them afterwards.
+    // Copies of the reference records to add go to the end of their lists first, in the reference's
+    // order; then each whole list takes its new order. A revert then finds the lists in their former
+    // order before it takes the copies off their ends, so that none of its walks follows the new
+    // order, whose nodes lie all over memory.
     std::array<std::vector<CPlacedRecord>, 3> placed;
     std::vector<int32_t> addedAt[3]; // per reference position: index among the added records, or -1
     for (NodeType nKind : {NODE_SAT, NODE_TP, NODE_PROG}) {
-        pCommand->m_nCounts[nKind] = db.GetList(nKind).GetCount();
+        const int32_t nCount = db.GetList(nKind).GetCount();
+        pCommand->m_nCounts[nKind] = nCount;
         std::vector<int32_t>& order = pCommand->m_plan.order[nKind];
-        std::vector<int32_t> existing;
-        existing.reserve(order.size());
         if (pCommand->m_plan.nAdded[nKind] > 0) {
             const std::vector<const CNode*> refNodes = NodesOf(ref.GetList(nKind));
             const std::vector<int32_t> refParents = ParentPositions(ref, nKind);
@@ -187,15 +188,13 @@ std::unique_ptr<COrderLikeCommand> COrderLikeCommand::Make(const CProgDb& db, co
                 nKind == NODE_SAT ? std::vector<const CNode*>()
                                   : NodesOf(db.GetList(static_cast<NodeType>(nKind - 1)));
             addedAt[nKind].assign(refNodes.size(), -1);
-            for (int32_t nEntry : order) {
-                if (nEntry >= 0) {
-                    existing.push_back(nEntry);
+            for (int32_t& nEntry : order) {
+                if (nEntry >= 0)
                     continue;
-                }
                 const auto j = static_cast<size_t>(-1 - nEntry);
                 CPlacedRecord rec;
                 rec.pNode = CloneRecord(*refNodes[j]);
-                rec.nAt = static_cast<int32_t>(existing.size());
+                rec.nAt = nCount;
                 if (nKind != NODE_SAT) {
                     const auto nParent = static_cast<size_t>(refParents[j]);
                     const int32_t nMatched = match.kinds[nKind - 1].listOf[nParent];
@@ -205,13 +204,12 @@ std::unique_ptr<COrderLikeCommand> COrderLikeCommand::Make(const CProgDb& db, co
                         rec.nNewParent = addedAt[nKind - 1][nParent];
                 }
                 addedAt[nKind][j] = static_cast<int32_t>(placed[nKind].size());
+                nEntry = nCount + static_cast<int32_t>(placed[nKind].size()); // its place at the end
                 placed[nKind].push_back(std::move(rec));
             }
-        } else {
-            existing = order;
         }
+        pCommand->m_pOrder[nKind] = CReorderCommand::ByPositions(nKind, std::move(order));
         order = std::vector<int32_t>(); // only the counts are kept
-        pCommand->m_pOrder[nKind] = CReorderCommand::ByPositions(nKind, std::move(existing));
     }
     pCommand->m_pInsert = CInsertCommand::Place(NODE_SAT, std::move(placed), pCommand->GetText());
     return pCommand;
@@ -220,11 +218,13 @@ std::unique_ptr<COrderLikeCommand> COrderLikeCommand::Make(const CProgDb& db, co
 bool COrderLikeCommand::Apply(CProgDb& db)
 {
     if (m_bResolved) {
-        for (auto* pPart : {&m_pValues, &m_pOrder[0], &m_pOrder[1], &m_pOrder[2]})
-            if (*pPart)
-                (*pPart)->Apply(db);
+        if (m_pValues)
+            m_pValues->Apply(db);
         if (m_pInsert)
             m_pInsert->Apply(db);
+        for (auto& pOrder : m_pOrder)
+            if (pOrder)
+                pOrder->Apply(db);
         return true;
     }
     for (NodeType nKind : {NODE_SAT, NODE_TP, NODE_PROG})
@@ -237,20 +237,20 @@ bool COrderLikeCommand::Apply(CProgDb& db)
         bAny = bAny || pPart != nullptr;
     };
     first(m_pValues);
+    first(m_pInsert);
     for (auto& pOrder : m_pOrder)
         first(pOrder);
-    first(m_pInsert);
     m_bResolved = bAny;
     return bAny;
 }
 
 void COrderLikeCommand::Revert(CProgDb& db)
 {
-    if (m_pInsert)
-        m_pInsert->Revert(db);
     for (int nKind = NODE_PROG; nKind >= NODE_SAT; --nKind)
         if (m_pOrder[nKind])
             m_pOrder[nKind]->Revert(db);
+    if (m_pInsert)
+        m_pInsert->Revert(db);
     if (m_pValues)
         m_pValues->Revert(db);
 }

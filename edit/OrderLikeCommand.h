@@ -22,9 +22,9 @@ class COrderLikeCommand : public CEditCommand
 public:
     // Plans ordering db like ref and copies from ref everything the change needs (names, flags, the
     // records to add), so that ref may be closed afterwards. match is MatchLists(db, ref) of the two
-    // as they are; without it the matching is done here. The command is for db as it is now: when
-    // the lengths of db's lists differ at the first Apply, it changes nothing. Its text is "Order
-    // Like Reference"; it changes nothing when the plan does not (COrderPlan::ChangesNothing).
+    // as they are; without it (or when it does not fit their lists) the matching is done here. The command is
+    // for db as it is now: when the lengths of db's lists differ at the first Apply, it changes nothing. Its
+    // text is "Order Like Reference"; it changes nothing when the plan does not (COrderPlan::ChangesNothing).
     static std::unique_ptr<COrderLikeCommand> Make(const CProgDb& db, const CProgDb& ref,
                                                    const COrderOptions& options,
                                                    const CListMatch* pMatch = nullptr);
@@ -47,6 +47,6 @@ private:
     bool m_bResolved = false;
     std::unique_ptr<CEditCommand> m_pValues;   // names and flags, at the positions before the move
     std::unique_ptr<CEditCommand> m_pOrder[3]; // the moves, by kind
-    std::unique_ptr<CInsertCommand> m_pInsert; // the added records
+    std::unique_ptr<CInsertCommand> m_pInsert; // the added records, at the ends of the lists before the moves
     std::vector<int32_t> m_noIds;
 };

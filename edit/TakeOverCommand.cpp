@@ -49,7 +49,7 @@ std::unique_ptr<CTakeOverCommand> CTakeOverCommand::Make(const CProgDb& db, cons
                                                          int32_t nBeforeIndex, const CListMatch* pMatch)
 {
     CListMatch ownMatch;
-    if (!pMatch) {
+    if (!pMatch || !MatchFits(*pMatch, db, ref)) {
         ownMatch = MatchLists(db, ref);
         pMatch = &ownMatch;
     }

@@ -27,12 +27,12 @@ public:
     // Takes over the records of kind nKind at refPositions (positions in ref's list of that kind;
     // repeats and positions outside the list are ignored) into db, before the record at position
     // nBeforeIndex of db's list of nKind, or where a paste puts them for -1 (or a position outside
-    // the list). match is MatchLists(db, ref) of the two as they are; without it the matching is
-    // done here. Everything needed is copied from ref, so ref may be closed afterwards. The command
-    // is for db as it is now: when the lengths of db's lists differ at the first Apply, it changes
-    // nothing. The command changes nothing either when every record is skipped; the counts below
-    // say so from Make on. Its text is "Take Over 3 programs", naming the added records of nKind
-    // (or, when all of them were skipped, of the first kind below with added records).
+    // the list). match is MatchLists(db, ref) of the two as they are; without it (or when it does not
+    // fit their lists) the matching is done here. Everything needed is copied from ref, so ref may be closed
+    // afterwards. The command is for db as it is now: when the lengths of db's lists differ at the first
+    // Apply, it changes nothing. The command changes nothing either when every record is skipped; the counts
+    // below say so from Make on. Its text is "Take Over 3 programs", naming the added records of nKind (or,
+    // when all of them were skipped, of the first kind below with added records).
     static std::unique_ptr<CTakeOverCommand> Make(const CProgDb& db, const CProgDb& ref, NodeType nKind,
                                                   const std::vector<int32_t>& refPositions,
                                                   int32_t nBeforeIndex = -1,

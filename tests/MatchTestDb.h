@@ -51,6 +51,8 @@ inline void MakeMatchableDb(CProgDb& db, std::mt19937& rng, bool bOrphans = true
         }
     }
     const int nTpCount = db.GetTpList().GetCount();
+    if (nTpCount == 0 && !bOrphans)
+        return;
     for (int i = 0; i < nProgs; ++i) {
         const bool bOrphan = bOrphans && pick(0, 19) == 0;
         const int32_t nTp = bOrphan || nTpCount == 0 ? 999 : pick(0, nTpCount - 1);
