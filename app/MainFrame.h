@@ -22,6 +22,7 @@ class CProgBrowseView;
 class CProgDb;
 class CProgListView;
 class CRecentFiles;
+class CRecovery;
 class CReferenceCommands;
 class IPrompt;
 class QLabel;
@@ -77,6 +78,8 @@ public:
     QSplitter* GetSplitter() const { return m_pSplitter; }
     CFileCommands* GetFileCommands() const { return m_pFiles; }
     CReferenceCommands* GetReferenceCommands() const { return m_pRefs; }
+    // The recovery copy of unsaved changes, and the offer of a dead editor's copies at start.
+    CRecovery* GetRecovery() const { return m_pRecovery; }
     CEncodingMenu* GetEncodingMenu() const { return m_pEncodingMenu; }
     CEditActions* GetEditActions() const { return m_pEditActions; }
     CClipboardManager* GetClipboard() const { return m_pClipboard; }
@@ -134,6 +137,7 @@ private:
     QString m_strCurDir;
     CClipboardManager* m_pClipboard = nullptr;
     CEditActions* m_pEditActions = nullptr;
+    CRecovery* m_pRecovery = nullptr;
     bool m_bModified = false; // as ModifiedChanged last told
     std::function<void()> m_fnAbout;
 };
