@@ -38,6 +38,19 @@ std::unique_ptr<QLockFile> MakeLock(const QString& strCopyPath)
     return pLock;
 }
 
+// Takes the lock of a copy whose editor is gone: besides what QLockFile tells a dead editor by (its
+// process is gone, or the machine was started again since), a lock that cannot be read counts as
+// stale, since after a power cut the lock file may be left empty while the copy, which was synced, is
+// whole. A live editor's lock is always whole while its copy exists: it is written first.
+bool TakeLockOfGone(QLockFile& lock)
+{
+    if (lock.tryLock(0))
+        return true;
+    if (lock.error() != QLockFile::LockFailedError || lock.getLockInfo(nullptr, nullptr, nullptr))
+        return false;
+    return lock.removeStaleLockFile() && lock.tryLock(0);
+}
+
 // "14:02" today, "2024-05-03 14:02" another day.
 QString WrittenAtText(int64_t nSecs)
 {
@@ -161,7 +174,7 @@ bool CRecovery::OfferStaleCopies()
         if (strPath == m_strCopyPath)
             continue;
         std::unique_ptr<QLockFile> pLock = MakeLock(strPath);
-        if (!pLock->tryLock(0))
+        if (!TakeLockOfGone(*pLock))
             continue; // its editor is running
         RecoveryInfo info;
         CProgDb db;

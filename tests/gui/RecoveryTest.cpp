@@ -226,8 +226,9 @@ private slots:
 
     // Several copies are offered newest first until one is accepted; the others wait for the next
     // start, a declined one is removed, one that cannot be read is reported and removed, and one of a
-    // newer editor is kept. A recovered list keeps duplicate ids and records without their parent,
-    // comes back in its code page, and the sample (no file) is saved like Save As Db.
+    // newer editor is kept. An empty lock (left by a power cut) does not hide its copy. A recovered list
+    // keeps duplicate ids and records without their parent, comes back in its code page, and the sample (no
+    // file) is saved like Save As Db.
     void OffersSeveralCopiesNewestFirst()
     {
         QDir(Folder()).removeRecursively();
@@ -261,6 +262,7 @@ private slots:
         oldest.strName = "oldest.db";
         oldest.nWrittenAt = n2020 - 86400;
         PlantCopy(QStringLiteral("c.rvr"), oldest, odd);
+        QVERIFY(WriteAll(QDir(Folder()).filePath(QStringLiteral("c.rvr.lock")), QByteArray())); // a power cut
 
         std::vector<uint8_t> newer = BuildRecoveryImage(oddInfo, odd);
         newer[7] = 2; // version 2
