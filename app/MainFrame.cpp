@@ -10,6 +10,7 @@
 #include "app/PrintCommands.h"
 #include "app/Prompt.h"
 #include "app/RecentFiles.h"
+#include "app/Recovery.h"
 #include "app/ReferenceCommands.h"
 #include "db/ProgDb.h"
 #include "views/ProgBrowseView.h"
@@ -106,6 +107,13 @@ CMainFrame::CMainFrame(IPrompt& prompt, QWidget* pParent)
     connect(m_pListView, &CProgListView::StatusMessage, this,
             [this](const QString& strText) { statusBar()->showMessage(strText, 10000); });
     connect(this, &CMainFrame::ModifiedChanged, this, &CMainFrame::UpdateTitle);
+    m_pRecovery = new CRecovery(m_doc, m_prompt, *m_pFiles, this);
+    connect(m_pRecovery, &CRecovery::DocumentReplaced, this, &CMainFrame::ShowDocument);
+    connect(m_pRecovery, &CRecovery::DocumentFileChanged, this, &CMainFrame::UpdateTitle);
+    connect(m_pRecovery, &CRecovery::CodePageRequested, m_pEncodingMenu, &CEncodingMenu::SetCodePage);
+    connect(m_pRecovery, &CRecovery::StatusMessage, this, [this](const QString& strText, int nTimeoutMs) {
+        statusBar()->showMessage(strText, nTimeoutMs);
+    });
 
     RestoreLayout();
 }
@@ -366,6 +374,8 @@ void CMainFrame::OnHistoryChanged()
         m_pRefs->OnEditedChanged();
     if (m_pEditActions)
         m_pEditActions->UpdateActions();
+    if (m_pRecovery)
+        m_pRecovery->OnHistoryChanged();
     const bool bModified = IsModified();
     if (bModified == m_bModified)
         return;
@@ -458,6 +468,7 @@ void CMainFrame::closeEvent(QCloseEvent* pEvent)
         pEvent->ignore();
         return;
     }
+    m_pRecovery->Remove(); // saved or discarded
     SaveLayout();
     pEvent->accept();
 }

@@ -24,6 +24,7 @@ class CProgBrowseView;
 class CProgDb;
 class CProgListView;
 class CRecentFiles;
+class CRecovery;
 class CReferenceCommands;
 class IPrompt;
 class QLabel;
@@ -80,6 +81,8 @@ public:
     CFileCommands* GetFileCommands() const { return m_pFiles; }
     CReferenceCommands* GetReferenceCommands() const { return m_pRefs; }
     CPrintCommands* GetPrintCommands() const { return m_pPrint; }
+    // The recovery copy of unsaved changes, and the offer of a dead editor's copies at start.
+    CRecovery* GetRecovery() const { return m_pRecovery; }
     CEncodingMenu* GetEncodingMenu() const { return m_pEncodingMenu; }
     CEditActions* GetEditActions() const { return m_pEditActions; }
     CFlagActions* GetFlagActions() const { return m_pFlags; }
@@ -140,6 +143,7 @@ private:
     CClipboardManager* m_pClipboard = nullptr;
     CEditActions* m_pEditActions = nullptr;
     CFlagActions* m_pFlags = nullptr;
+    CRecovery* m_pRecovery = nullptr;
     bool m_bModified = false; // as ModifiedChanged last told
     std::function<void()> m_fnAbout;
 };

@@ -4,6 +4,7 @@
 #include "app/AboutDlg.h"
 #include "app/MainFrame.h"
 #include "app/Prompt.h"
+#include "app/Recovery.h"
 
 #include "views/ProgBrowseView.h"
 #include "views/ProgListModel.h"
@@ -67,7 +68,9 @@ bool CPelmoraApp::InitInstance(const QStringList& args)
         m_pFrame->OpenSample();
     else if (!strFile.isEmpty())
         m_pFrame->OpenFile(strFile);
-    if (!strScreenshot.isEmpty())
+    if (strScreenshot.isEmpty())
+        m_pFrame->GetRecovery()->OfferStaleCopies(); // a dead editor's unsaved changes
+    else
         QTimer::singleShot(300, this, [this, strScreenshot] { SaveScreenshot(strScreenshot); });
     return true;
 }

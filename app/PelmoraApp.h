@@ -22,7 +22,8 @@ public:
     ~CPelmoraApp() override;
 
     // Creates and shows the frame; then "--sample" loads the built-in sample and a file argument
-    // is loaded as a .db or .xls; "--screenshot FILE" saves a picture of the window and quits. False (with a
+    // is loaded as a .db or .xls; "--screenshot FILE" saves a picture of the window and quits. Without
+    // it, the recovery copies of editors that died are offered (CRecovery). False (with a
     // message on stderr) for a usage error.
     bool InitInstance(const QStringList& args);
     CMainFrame* GetMainFrame() const { return m_pFrame.get(); }

@@ -84,3 +84,11 @@ IPrompt::SaveChoice CQtPrompt::AskSaveChanges()
         return CHOICE_CANCEL;
     }
 }
+
+bool CQtPrompt::AskYesNo(const QString& strText, const QString& strCaption)
+{
+    QMessageBox box(QMessageBox::Question, strCaption, strText, QMessageBox::Yes | QMessageBox::No,
+                    m_pParent);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}

@@ -42,6 +42,10 @@ public:
     // The database has changes that are not saved, and is about to be replaced or closed:
     // save them, discard them, or cancel what was about to happen.
     virtual SaveChoice AskSaveChanges() = 0;
+
+    // A question answered with Yes (true) or No (false, also for a dialog closed otherwise), such as
+    // the offer of a recovery copy at start.
+    virtual bool AskYesNo(const QString& strText, const QString& strCaption) = 0;
 };
 
 // The real dialogs and message boxes, owned by the given window.
@@ -58,6 +62,7 @@ public:
                             const QString& strDefaultSuffix, bool bMustExist) override;
     uint32_t AskUserDbAddr(bool bAutoAllowed) override;
     SaveChoice AskSaveChanges() override;
+    bool AskYesNo(const QString& strText, const QString& strCaption) override;
 
 private:
     QWidget* m_pParent;

@@ -125,6 +125,8 @@ public:
     bool Permute(const std::vector<int32_t>& slots, const std::vector<int32_t>& from);
 
     int32_t GetLastId() const { return m_nLastId; }
+    // For a reader that gives a saved list back with its counter: the next Add gives nLastId + 1.
+    void RestoreLastId(int32_t nLastId) { m_nLastId = nLastId; }
 
     // Range access for walks in list order.
     const_iterator begin() const { return const_iterator(m_nodes.cbegin()); }

@@ -62,6 +62,12 @@ void CEditHistory::SetClean()
     Changed();
 }
 
+void CEditHistory::SetUnsaved()
+{
+    m_nCleanIndex = -1;
+    Changed();
+}
+
 bool CEditHistory::IsClean() const
 {
     return m_nCleanIndex == static_cast<long>(m_undo.size());

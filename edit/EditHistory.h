@@ -49,6 +49,9 @@ public:
     // Marks the present state as saved.
     void SetClean();
     bool IsClean() const;
+    // Marks the present state as not saved, with no way back to a saved state: a database given back
+    // from a copy of unsaved changes.
+    void SetUnsaved();
     // Forgets every command and marks the present state clean: after a load, or when the database
     // was changed outside the history.
     void Clear();

@@ -142,5 +142,27 @@ int main(int argc, char** argv)
         Write(strMerge, "end-at-eof", WithByte(1, fw({}, 0, {})));
         Write(strMerge, "stray-start", WithByte(3, fw({'S', 'g', '8', 'K', 0x00}, 16, {0x00, 0xFF})));
     }
+    // A recovery copy without its checksum (the harness appends it): the texts, a satellite, a
+    // transponder whose satellite is missing and two programs with the same id.
+    const std::string strRecovery = strOut + "/fuzz_recovery";
+    {
+        CImage rec;
+        rec.Bytes(0, {'R', 'v', 'R', 'c'}).Be32(4, 1).Be32(8, 0).Be32(12, 1700000000).Be32(16, 1252);
+        rec.Be32(20, 4).Bytes(24, {'/', 'a', '.', 'b'}).Be32(28, 2).Bytes(32, {'d', 'b'});
+        rec.Be32(34, 3).Bytes(38, {'a', '.', 'b'});
+        size_t p = 41;
+        rec.Be32(p, 0).Be32(p + 4, 1).Be32(p + 8, 0).Be32(p + 12, 0xFFFFFFFF).Be32(p + 16, 2);
+        rec.Bytes(p + 20, {'S', 'a', 't'}).Be32(p + 36, 0x12345678).Be32(p + 40, 3u << 15).Be32(p + 44, 0);
+        p += 8 + 40;
+        rec.Be32(p, 3).Be32(p + 4, 1).Be32(p + 8, 3).Be32(p + 12, 7).Be32(p + 16, (11000u << 18) | 2);
+        p += 8 + 12;
+        rec.Be32(p, 5).Be32(p + 4, 2);
+        for (size_t i = 0; i < 2; ++i) {
+            const size_t r = p + 8 + 48 * i;
+            rec.Be32(r, 1).Be32(r + 4, 3).Be32(r + 8, 0x00010004).Be32(r + 16, 0x01004010);
+            rec.Bytes(r + 24, {'P', static_cast<uint8_t>('0' + i)}).Bytes(r + 45, {0, 0, 0});
+        }
+        Write(strRecovery, "small", rec.Data());
+    }
     return g_bFailed ? 1 : 0;
 }

@@ -10,7 +10,7 @@ seconds="${1:-30}"
 shift || true
 harnesses=("$@")
 if [ ${#harnesses[@]} -eq 0 ]; then
-    harnesses=(fuzz_db fuzz_userdb20 fuzz_userdb25 fuzz_merge fuzz_excel fuzz_xml fuzz_json)
+    harnesses=(fuzz_db fuzz_userdb20 fuzz_userdb25 fuzz_merge fuzz_excel fuzz_xml fuzz_json fuzz_recovery)
 fi
 
 scripts/install-deps.sh clang libclang-rt-14-dev

@@ -246,6 +246,15 @@ TEST(EditHistory, KeepsStepsWithTheirTextsAndFollowsTheCleanMark)
     expectSteps("", "", true);
     EXPECT_EQ(db.GetProgList().GetCount(), 3) << "the database stays as it is";
 
+    // A database given back from a recovery copy: unsaved however far it is undone, until saved.
+    history.SetUnsaved();
+    expectSteps("", "", false);
+    history.Push(CInsertCommand::NewRecord(NODE_PROG, 0));
+    history.Undo();
+    expectSteps("", "New Program", false);
+    history.SetClean();
+    expectSteps("", "New Program", true);
+
     history.SetDb(nullptr);
     EXPECT_EQ(history.Push(CInsertCommand::NewRecord(NODE_SAT)), nullptr);
     EXPECT_EQ(db.GetSatList().GetCount(), 1);

@@ -1,7 +1,8 @@
 #pragma once
 
 // main() of a GUI test: the editor's own application object on the offscreen platform, with
-// settings kept in a temporary folder so that tests never read or change the user's.
+// settings and data (recovery copies) kept in a temporary folder so that tests never read or change
+// the user's.
 
 #include "app/PelmoraApp.h"
 
@@ -15,6 +16,7 @@
             qputenv("QT_QPA_PLATFORM", "offscreen");                                                         \
         QTemporaryDir settingsDir;                                                                           \
         qputenv("XDG_CONFIG_HOME", settingsDir.path().toLocal8Bit());                                        \
+        qputenv("XDG_DATA_HOME", settingsDir.path().toLocal8Bit());                                          \
         CPelmoraApp app(argc, argv);                                                                         \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                             \
         TestClass tc;                                                                                        \

@@ -1,6 +1,6 @@
 #pragma once
 
-// A prompt for the GUI tests: file dialogs, address questions and save questions are answered
+// A prompt for the GUI tests: file dialogs, address questions, save and yes/no questions are answered
 // from queues filled by the test, and every message and every dialog asked for is recorded. A
 // question with no answer queued is recorded as unexpected and answered with "cancel".
 
@@ -35,6 +35,8 @@ public:
     std::deque<uint32_t> addrs;         // answers of the address question
     std::deque<SaveChoice> saveAnswers; // answers of the question about unsaved changes
     std::deque<int> filterChoices;      // the filter chosen in an open dialog of several (-1 when empty)
+    std::deque<bool> yesNoAnswers;      // answers of the yes/no questions (true: Yes)
+    QStringList questions;              // the yes/no questions asked, as "caption|text"
     std::vector<Message> messages;
     std::vector<FileDialog> dialogs;
     std::vector<bool> addrAutoAllowed; // bAutoAllowed of each address question
@@ -91,10 +93,23 @@ public:
         return choice;
     }
 
+    bool AskYesNo(const QString& strText, const QString& strCaption) override
+    {
+        questions << strCaption + QLatin1Char('|') + strText;
+        if (yesNoAnswers.empty()) {
+            unexpected << QStringLiteral("yes/no question");
+            return false;
+        }
+        const bool bYes = yesNoAnswers.front();
+        yesNoAnswers.pop_front();
+        return bYes;
+    }
+
     // Every queued answer was used and nothing unexpected was asked.
     bool Drained() const
     {
-        return files.empty() && addrs.empty() && saveAnswers.empty() && unexpected.isEmpty();
+        return files.empty() && addrs.empty() && saveAnswers.empty() && yesNoAnswers.empty() &&
+               unexpected.isEmpty();
     }
     // The one message shown since the last Reset, as "caption|text"; "" when none, "<n messages>" for more.
     QString Only() const
